@@ -1,0 +1,139 @@
+#include "driver/driver.h"
+
+#include <memory>
+#include <new>
+
+#include "driver/exit.h"
+#include "driver/messages.h"
+#include "driver/naming.h"
+#include "passes/mark_removal.h"
+#include "passes/synchronise.h"
+#include "passes/tempo_insert.h"
+#include "smf/bytes.h"
+#include "zmd/header.h"
+
+namespace orvo {
+
+namespace {
+
+constexpr size_t kSyncCapacity = 100;
+constexpr size_t kTempoCapacity = 100;
+constexpr size_t kMarkCapacity = 60;
+
+void write_mode_lines(Session& s, const ConvertOptions& o) {
+  if (o.timer_a) report(s.err, "TIMER-Aモードです。\n");
+  if (o.convert_fm) report(s.err, "FMトラックも変換します。\n");
+  if (o.init_gap >= 0) report(s.err, "ドライバの送る初期化コードを埋め込みます。\n");
+  if (o.auto_loop) report(s.err, "[do]～[loop]の展開回数を自動調整します。\n");
+}
+
+void synchronise(Session& s, Conversion& c) {
+  if (c.tables.sync.items.empty()) return;
+  report(s.err, "\nSetting Synchronous.");
+  synchronise_tracks(s, c.tracks, c.tables.sync, c.chunk_sizes);
+}
+
+void convert(Session& s, Conversion& c, int argc, const char* const* argv) {
+  report(s.err, "ZMD(V2) to MID converter version 1.50, by the orvo developers.\n");
+  c.options = parse_options(s, argc, argv);
+  ConvertOptions& o = c.options;
+  if (o.source_name.empty()) fatal_error(1, "Error: 入力ファイルが指定されていません。\n");
+
+  c.source = resolve_names(s, o, ".ZMD", ".MID");
+  check_header(c.source, o.source_name, s.err);
+  write_mode_lines(s, o);
+
+  reset_table(c.tables.sync, kSyncCapacity);
+  reset_table(c.tables.tempo, kTempoCapacity);
+  reset_table(c.tables.mark, kMarkCapacity);
+  c.timing.timebase = 192;
+  c.start_offset = o.excl_wait;
+
+  loadsignature(o, c.signature, s.err);
+
+  c.tracks.resize(1);
+  c.chunk_sizes.resize(1);
+  allocate_track_buffer(c.tracks[0], o.track_buffer_kb);
+  int64_t read_offset = 0;
+  makecommon(s, c.timing, c.source, c.tracks[0], c.chunk_sizes[0], read_offset, c.signature,
+             c.start_offset, o.init_gap);
+
+  c.table = read_track_table(c.source, read_offset);
+  const int n = static_cast<int>(c.table.size());
+  c.tracks.resize(static_cast<size_t>(n) + 1);
+  c.chunk_sizes.resize(static_cast<size_t>(n) + 1);
+  c.do_times.assign(static_cast<size_t>(n), 0);
+  c.loop_times.assign(static_cast<size_t>(n), 0);
+
+  clear_channel_init_flags(s);
+  for (int k = 1; k <= n; ++k) convert_one_track(s, c, k);
+
+  synchronise(s, c);
+  if (o.auto_loop) adjust_loops(s, c);
+
+  const size_t tempo_count = c.tables.tempo.items.size();
+  if (tempo_count > 0) {
+    TrackBuffer& conductor = c.tracks[0];
+    xrealloc(conductor.bytes, chunk_length(conductor) + 10 * tempo_count + 8);
+    insert_tempo_events(s, conductor, c.tables.tempo, c.tables.sync, o.timer_a);
+  }
+  const size_t mark_count = c.tables.mark.items.size();
+  if (mark_count > 0) {
+    for (TrackBuffer& tb : c.tracks) {
+      xrealloc(tb.bytes, chunk_length(tb) + (mark_count / 2 + 1) * 100);
+    }
+    remove_marked_spans(s, c.tracks, n, c.tables.mark, c.tables.sync);
+  }
+
+  write_midi_file(s, c);
+  report(s.err, "Completed.\n");
+}
+
+}  // namespace
+
+void convert_one_track(Session& s, Conversion& c, int k) {
+  const ConvertOptions& o = c.options;
+  const TrackEntry& entry = c.table[static_cast<size_t>(k) - 1];
+  TrackInputs in;
+  in.track_index = k - 1;
+  in.channel_byte = entry.channel;
+  in.end_offset = entry.end;
+  in.init_gap = o.init_gap;
+  in.loop_count = o.loop_count;
+  in.keyoff_skip = o.keyoff_skip;
+  in.start_offset = c.start_offset;
+  in.fade_speed = o.fade_speed;
+  in.fade_delay = o.fade_delay;
+  in.bend_interval = o.bend_interval;
+  in.running_status = o.running_status;
+  in.name = &c.signature.instrument_names[static_cast<size_t>(k) - 1];
+  in.convert_fm = o.convert_fm;
+
+  TrackBuffer& tb = c.tracks[static_cast<size_t>(k)];
+  allocate_track_buffer(tb, o.track_buffer_kb);
+  int64_t offset = entry.start;
+  convert_track(s, c.source, tb, c.chunk_sizes[static_cast<size_t>(k)], offset, in, c.tables,
+                c.do_times[static_cast<size_t>(k) - 1], c.loop_times[static_cast<size_t>(k) - 1]);
+}
+
+int run_orvo(const Console& console, int argc, const char* const* argv) {
+  auto session = std::make_unique<Session>();
+  Session& s = *session;
+  s.console = console;
+  s.err.file = console.err;
+  int status = 0;
+  try {
+    auto conversion = std::make_unique<Conversion>();
+    convert(s, *conversion, argc, argv);
+  } catch (const ProcessExit& e) {
+    report_bytes(s.err, e.message);
+    status = e.status;
+  } catch (const std::bad_alloc&) {
+    report(s.err, "malloc failed.\n");
+    status = 10;
+  }
+  close_error_stream(s.err);
+  return status;
+}
+
+}  // namespace orvo

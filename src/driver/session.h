@@ -1,0 +1,30 @@
+// Everything one conversion shares across its stages. A fresh Session is made
+// for every run, so nothing of one conversion leaks into the next.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "driver/console.h"
+#include "render/render_state.h"
+#include "smf/events.h"
+#include "zmd/waveform.h"
+
+namespace orvo {
+
+constexpr int kChannelInitFlags = 80;
+
+struct Session {
+  Console console;                                     // the run's standard streams
+  ErrorStream err;                                     // where messages go; -e redirects it
+  RunningStatus running;                               // of the chunk being written
+  std::array<uint8_t, kChannelInitFlags> channel_init{};  // set once a channel's -I sequence is written
+  int tempo_rounding = 0;                              // -U: tempo values rounded, not truncated
+  WaveformTable waveforms;                             // common command 0x4A
+  RenderState render;                                  // note renderer and modulation generator
+};
+
+// Sets all channel init flags to 0.
+void clear_channel_init_flags(Session& s);
+
+}  // namespace orvo

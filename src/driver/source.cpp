@@ -1,0 +1,56 @@
+#include "driver/source.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "driver/alloc.h"
+#include "driver/exit.h"
+
+namespace orvo {
+
+namespace {
+
+constexpr size_t kStdinChunk = 16384;
+
+std::vector<uint8_t> read_stream(std::FILE* in) {
+  std::vector<uint8_t> data;
+  xmalloc(data, kStdinChunk);
+  size_t used = 0;
+  for (;;) {
+    if (used == data.size()) xrealloc(data, data.size() * 2);
+    const size_t got = std::fread(data.data() + used, 1, data.size() - used, in);
+    used += got;
+    if (got == 0) break;
+  }
+  data.resize(used);
+  return data;
+}
+
+}  // namespace
+
+std::optional<ZmdImage> load_source(Session& s, const std::string& name) {
+  if (name == "-") {
+    set_binary_mode(s.console.in);
+    return make_image(read_stream(s.console.in));
+  }
+  std::error_code ec;
+  if (std::filesystem::is_directory(name, ec)) return std::nullopt;  // not a file to open
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  std::vector<uint8_t> data;
+  size_t got = 0;
+  if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+    xmalloc(data, static_cast<size_t>(size));
+    got = std::fread(data.data(), 1, data.size(), file);
+  }
+  std::fclose(file);
+  if (size < 0 || got < static_cast<size_t>(size)) {
+    fatal_error(4, "%s\tError: read error.\n", name.c_str());
+  }
+  return make_image(std::move(data));
+}
+
+}  // namespace orvo

@@ -1,0 +1,9 @@
+// orvo: converts Z-MUSIC version 2 performance data (ZMD) to Standard MIDI Files.
+#include <cstdio>
+
+#include "driver/driver.h"
+
+int main(int argc, char** argv) {
+  std::setvbuf(stderr, nullptr, _IONBF, 0);
+  return orvo::run_orvo(orvo::Console{stdin, stdout, stderr}, argc, argv);
+}

@@ -1,0 +1,17 @@
+// Tempo insertion: tempo commands of the tracks become conductor events.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/records.h"
+#include "driver/session.h"
+#include "smf/track_buffer.h"
+
+namespace orvo {
+
+// Merges one tempo event per record into the conductor track at the
+// record's synchronised clock.
+void insert_tempo_events(Session& s, TrackBuffer& conductor, RecordTable<TempoRecord>& tempo,
+                         const RecordTable<SyncRecord>& sync, uint8_t timer_a);
+
+}  // namespace orvo

@@ -1,0 +1,38 @@
+// The optional signature file: instrument names, author text, time and key
+// signatures.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/console.h"
+
+namespace orvo {
+
+struct ConvertOptions;
+
+// One time or key signature at a bar. Key signature: code = (sf + 7) * 2 + mi.
+// Time signature: code = 0x2000 + numerator * 32 + d, denominator 2^d.
+struct SignatureEntry {
+  int16_t bar;
+  int16_t code;
+};
+
+constexpr int kInstrumentNames = 80;
+constexpr size_t kInstrumentNameMax = 255;
+constexpr size_t kAuthorMax = 100;
+constexpr size_t kSignatureEntriesMax = 50;
+
+struct SignatureData {
+  std::array<std::string, kInstrumentNames> instrument_names;  // 楽: name k names track k + 1
+  std::string author;                                         // 著:
+  std::vector<SignatureEntry> list;                           // 拍: and 調:, in the order read
+};
+
+// Reads the signature file named by -g, or after the source file, if it
+// exists. Ends the conversion on read errors only.
+void loadsignature(const ConvertOptions& options, SignatureData& data, ErrorStream& err);
+
+}  // namespace orvo

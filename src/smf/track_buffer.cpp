@@ -1,0 +1,53 @@
+#include "smf/track_buffer.h"
+
+#include "driver/alloc.h"
+#include "smf/bytes.h"
+#include "smf/vlq.h"
+
+namespace orvo {
+
+namespace {
+constexpr int64_t kGrowthKB = 16;
+constexpr size_t kEndOfTrackBytes = 4 + 3;  // delta of up to 4 bytes, FF 2F 00
+
+size_t kb_bytes(int64_t kb) { return static_cast<size_t>(kb) * 1024; }
+}  // namespace
+
+void allocate_track_buffer(TrackBuffer& tb, int64_t kb) {
+  tb.kb = kb < 1 ? 1 : kb;
+  tb.pos = 0;
+  xmalloc(tb.bytes, kb_bytes(tb.kb));
+}
+
+void open_chunk(TrackBuffer& tb) {
+  put_be32(tb.bytes.data(), 0x4D54726B);  // "MTrk"
+  put_be32(tb.bytes.data() + 4, 0);
+  tb.pos = 8;
+}
+
+void make_room(TrackBuffer& tb) {
+  if (tb.pos + kCommandMargin > kb_bytes(tb.kb)) {
+    tb.kb += kGrowthKB;
+    xrealloc(tb.bytes, kb_bytes(tb.kb));
+  }
+}
+
+void ensure_room(TrackBuffer& tb, size_t extra) {
+  if (tb.pos + extra <= tb.bytes.size()) return;
+  while (tb.pos + extra > kb_bytes(tb.kb)) tb.kb += kGrowthKB;
+  xrealloc(tb.bytes, kb_bytes(tb.kb));
+}
+
+size_t close_chunk(TrackBuffer& tb, int32_t delta) {
+  ensure_room(tb, kEndOfTrackBytes);
+  tb.pos += write_vlq(write_ptr(tb), delta);
+  tb.bytes[tb.pos++] = 0xFF;
+  tb.bytes[tb.pos++] = 0x2F;
+  tb.bytes[tb.pos++] = 0x00;
+  put_be32(tb.bytes.data() + 4, static_cast<uint32_t>(tb.pos - 8));
+  return tb.pos;
+}
+
+uint32_t chunk_length(const TrackBuffer& tb) { return get_be32(tb.bytes.data() + 4); }
+
+}  // namespace orvo
