@@ -1,12 +1,105 @@
+// UTF-8 to CP932: a strict UTF-8 decoder feeding a binary search in the
+// generated table of CP932 codes (driver/cp932_table.inc).
 #include "driver/cp932.h"
 
-namespace orvo {
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
 
-std::string to_cp932(std::string_view utf8) { return std::string(utf8); }
+namespace orvo {
+namespace {
+
+struct Cp932Pair {
+  uint16_t unicode;
+  uint16_t code;  // one byte when below 0x100, else lead byte * 256 + trail byte
+};
+
+constexpr Cp932Pair kTable[] = {
+#include "driver/cp932_table.inc"
+};
+
+constexpr uint32_t kInvalid = 0xFFFFFFFF;
+
+// Decodes one character at text[pos], advancing pos. A malformed sequence
+// yields kInvalid and advances over its longest well-formed prefix (at least
+// one byte), so the bytes after it are decoded afresh.
+uint32_t decode_utf8(std::string_view text, size_t& pos) {
+  const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+  const uint8_t lead = byte(pos++);
+  if (lead < 0x80) return lead;
+  int extra = 0;
+  uint32_t value = 0;
+  // The allowed range of the second byte; narrower after the leads that
+  // would otherwise allow overlong forms, surrogates or values past U+10FFFF.
+  uint8_t low = 0x80;
+  uint8_t high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    extra = 1;
+    value = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    extra = 2;
+    value = lead & 0x0Fu;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    extra = 3;
+    value = lead & 0x07u;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return kInvalid;
+  }
+  for (int i = 0; i < extra; ++i) {
+    if (pos >= text.size()) return kInvalid;
+    const uint8_t b = byte(pos);
+    if (b < low || b > high) return kInvalid;
+    low = 0x80;
+    high = 0xBF;
+    value = (value << 6) | (b & 0x3Fu);
+    ++pos;
+  }
+  return value;
+}
+
+// The CP932 code of a character above ASCII, or -1 when it has none.
+int32_t lookup(uint32_t unicode) {
+  if (unicode > 0xFFFF) return -1;
+  const auto* it = std::lower_bound(std::begin(kTable), std::end(kTable), unicode,
+                                    [](const Cp932Pair& p, uint32_t u) { return p.unicode < u; });
+  if (it == std::end(kTable) || it->unicode != unicode) return -1;
+  return it->code;
+}
+
+}  // namespace
+
+std::string to_cp932(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    const uint32_t c = decode_utf8(utf8, pos);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    const int32_t code = c == kInvalid ? -1 : lookup(c);
+    if (code < 0) {
+      out.push_back('?');
+    } else if (code < 0x100) {
+      out.push_back(static_cast<char>(code));
+    } else {
+      out.push_back(static_cast<char>(code >> 8));
+      out.push_back(static_cast<char>(code & 0xFF));
+    }
+  }
+  return out;
+}
 
 bool cp932_encodable(std::string_view utf8) {
-  for (char c : utf8) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    const uint32_t c = decode_utf8(utf8, pos);
+    if (c >= 0x80 && (c == kInvalid || lookup(c) < 0)) return false;
   }
   return true;
 }
