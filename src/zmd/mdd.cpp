@@ -1,12 +1,160 @@
 #include "zmd/mdd.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <vector>
+
+#include "driver/alloc.h"
+#include "driver/exit.h"
+#include "driver/messages.h"
+#include "driver/naming.h"
+#include "smf/vlq.h"
+
 namespace orvo {
 
+namespace {
+
+// Bytes of the working copy of the file name, terminator included.
+constexpr size_t kNameBytes = 80;
+
+// Free bytes below which the conductor grows while a file is read.
+constexpr size_t kMddMargin = 512;
+constexpr int64_t kMddGrowthKB = 16;
+
+// Room asked for one event beyond its message bytes: the delta (up to 5
+// bytes), the status byte and the length (up to 4 bytes).
+constexpr size_t kEventOverhead = 10;
+
+constexpr size_t kFirstMessageBytes = 256;
+
+std::string mdd_file_name(const std::string& stored_name) {
+  std::string name = replace_extension(stored_name, ".MDD");
+  if (name.size() >= kNameBytes) fatal_error(1, "%s:MDDファイル名が長すぎます。\n", name.c_str());
+  return name;
+}
+
+// Reads the whole file; a directory counts as a missing file.
+std::vector<uint8_t> read_mdd_file(Session& s, const std::string& name) {
+  std::error_code ec;
+  std::FILE* file = nullptr;
+  if (!std::filesystem::is_directory(name, ec)) file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) fatal_error(1, "%s:ファイルが存在しません。\n", name.c_str());
+  report(s.err, " MDDファイル[%s]を読み込みます。\n", name.c_str());
+
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  std::vector<uint8_t> data;
+  size_t got = 0;
+  if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+    try {
+      xmalloc(data, static_cast<size_t>(size));
+    } catch (const ProcessExit&) {
+      std::fclose(file);
+      throw;
+    }
+    got = std::fread(data.data(), 1, data.size(), file);
+  }
+  std::fclose(file);
+  if (size < 0 || got < static_cast<size_t>(size)) {
+    fatal_error(1, "%s:ファイルが読めません。\n", name.c_str());
+  }
+  return data;
+}
+
+// The message being collected; `bytes` grows by doubling, `count` are used.
+struct MessageBuffer {
+  std::vector<uint8_t> bytes;
+  size_t count = 0;
+};
+
+void append_byte(MessageBuffer& msg, uint8_t byte) {
+  if (msg.count == msg.bytes.size()) {
+    xrealloc(msg.bytes, msg.bytes.empty() ? kFirstMessageBytes : msg.bytes.size() * 2);
+  }
+  msg.bytes[msg.count++] = byte;
+}
+
+// Growth of the conductor while a file is read, checked after every byte
+// that is not a digit.
+void grow_for_mdd(TrackBuffer& tb) {
+  const size_t capacity = static_cast<size_t>(tb.kb) * 1024;
+  if (tb.pos > capacity - kMddMargin) {
+    tb.kb += kMddGrowthKB;
+    xrealloc(tb.bytes, static_cast<size_t>(tb.kb) * 1024);
+  }
+}
+
+// Writes one message as an exclusive event: the wait, the status byte (F0,
+// or F7 for an escaped message), the length and the remaining bytes.
+void emit_message(TrackBuffer& tb, const MessageBuffer& msg, int32_t wait) {
+  const uint8_t status = msg.bytes[0];
+  if (status != 0xF0 && status != 0xF7) fatal_error(1, "MDD file: not exclusive mes.\n");
+  const size_t length = msg.count - 1;
+  if (length > static_cast<size_t>(kVlqMax)) fatal_error(1, "MDD file: exclusive mes. too long.\n");
+  // The margin kept by grow_for_mdd does not cover a long message.
+  ensure_room(tb, msg.count + kEventOverhead);
+  tb.pos += write_vlq(write_ptr(tb), wait);
+  tb.bytes[tb.pos++] = status;
+  tb.pos += write_vlq(write_ptr(tb), static_cast<int32_t>(length));
+  std::copy(msg.bytes.begin() + 1, msg.bytes.begin() + static_cast<std::ptrdiff_t>(msg.count),
+            tb.bytes.begin() + static_cast<std::ptrdiff_t>(tb.pos));
+  tb.pos += length;
+}
+
+int hex_digit(uint8_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+int32_t clamp_total(int64_t total) {
+  if (total > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  if (total < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(total);
+}
+
+}  // namespace
+
 void loadmdd(Session& s, TrackBuffer& tb, int32_t& mdd_wait, const std::string& stored_name) {
-  (void)s;
-  (void)tb;
-  (void)mdd_wait;
-  (void)stored_name;
+  const std::string name = mdd_file_name(stored_name);
+  const std::vector<uint8_t> text = read_mdd_file(s, name);
+
+  MessageBuffer msg;
+  bool reading = false;  // a value is being read
+  uint32_t value = 0;    // only its low 8 bits are ever kept
+  int64_t total = 0;     // clocks of the waits written
+
+  size_t i = 0;
+  while (i < text.size()) {
+    const uint8_t c = text[i++];
+    const int digit = hex_digit(c);
+    if (digit >= 0) {
+      value = ((reading ? value : 0u) << 4 | static_cast<uint32_t>(digit)) & 0xFFu;
+      reading = true;
+      continue;
+    }
+    if (c == ' ' || c == '\r') {
+      if (reading) {
+        append_byte(msg, static_cast<uint8_t>(value));
+        reading = false;
+      }
+      if (msg.count > 0 && msg.bytes[msg.count - 1] == 0xF7) {
+        emit_message(tb, msg, mdd_wait);
+        total += mdd_wait;
+        msg.count = 0;
+      }
+    } else if (c != '\n') {
+      // A comment runs to the next CR, which it swallows; the value being
+      // read stays open across it.
+      while (i < text.size() && text[i] != '\r') ++i;
+      if (i < text.size()) ++i;
+    }
+    grow_for_mdd(tb);
+  }
+  // A value or message left unfinished at the end of the file is dropped.
+  mdd_wait = clamp_total(total);
 }
 
 }  // namespace orvo
