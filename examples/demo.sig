@@ -1,0 +1,7 @@
+# Signature file of the demo song: track names, author, time and key.
+íò:the orvo developers
+äy:Melody
+äy:Bass
+äy:Strings
+îè:4/4, 3=3/4, 4=4/4
+í≤:C, 3=Am
