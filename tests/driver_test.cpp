@@ -138,6 +138,15 @@ TEST_F(Driver, ModeLinesInOrder) {
                        "Completed.\n");
 }
 
+// A -t of 0 used to allocate buffers too small for the chunk header.
+TEST_F(Driver, ZeroKilobyteBuffersStillConvert) {
+  const Bytes zmd = ZmdBuilder().tempo(90).track(test::kMidi1, {}).build();
+  ASSERT_EQ(convert(zmd).status, 0);
+  const Bytes expected = output();
+  ASSERT_EQ(convert(zmd, {"-t0"}).status, 0);
+  EXPECT_EQ(output(), expected);
+}
+
 TEST_F(Driver, NoSourceName) {
   const RunResult r = test::run_inprocess({"-a"});
   EXPECT_EQ(r.status, 1);

@@ -1,6 +1,7 @@
 #include "driver/driver.h"
 
 #include <memory>
+#include <exception>
 #include <new>
 
 #include "driver/exit.h"
@@ -131,6 +132,10 @@ int run_orvo(const Console& console, int argc, const char* const* argv) {
   } catch (const std::bad_alloc&) {
     report(s.err, "malloc failed.\n");
     status = 10;
+  } catch (const std::exception& e) {
+    // Nothing should get here; if something does, say so instead of aborting.
+    report(s.err, "Error: %s\n", e.what());
+    status = 1;
   }
   close_error_stream(s.err);
   return status;
