@@ -22,7 +22,7 @@ constexpr uint8_t kStatusRunning = 0xFE;
 void reset_running_status(RunningStatus& rs, uint8_t value);
 
 // Writes delta, status (omitted when running status allows) and two data
-// bytes at `out`; returns the bytes written.
+// bytes at `out`; returns the bytes written. Data values are held to 0..127.
 size_t put_event2(RunningStatus& rs, uint8_t* out, int32_t delta, int status, int data1, int data2);
 
 // As put_event2 with one data byte.

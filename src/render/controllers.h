@@ -1,0 +1,54 @@
+// Channel-message writers that remember the last value sent and skip a value
+// already sent, and the exclusive-message writer. Each writes at `out` with
+// the pending delta, sets the pending delta to 0 and returns the bytes
+// written; a writer that skips writes nothing and returns 0.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "driver/session.h"
+#include "render/params.h"
+
+namespace orvo {
+
+// Bytes one channel event takes at most: a 4-byte delta, status, two data bytes.
+constexpr size_t kMaxChannelEvent = 7;
+
+// En: the clamped sum of the four components (scaled for OPM tracks).
+size_t write_pitch_bend(Session& s, uint8_t* out, int32_t& pending, int channel,
+                        const BendComponents& bend);
+
+// Bn 1 value, the value clamped to 0..127.
+size_t write_modulation(Session& s, uint8_t* out, int32_t& pending, int channel, int value);
+
+// Bn 7 value.
+size_t write_volume(Session& s, uint8_t* out, int32_t& pending, int channel, int value);
+
+// Bn controller value; one memory for every controller number.
+size_t write_controller(Session& s, uint8_t* out, int32_t& pending, int channel, int controller,
+                        int value);
+
+// True when a volume has been written since the last reset.
+bool volume_was_sent(const Session& s);
+
+// Nothing sent yet: called at every track start.
+void reset_controller_memory(Session& s);
+
+// Bends in OPM detune units (1/64 semitone) are scaled to MIDI units.
+void set_opm_scaling(Session& s, bool on);
+
+// Framing of write_exclusive: F0, length, header, body, checksum, F7.
+constexpr int kExclusiveChecksum = 1;
+
+// Bytes write_exclusive writes at most for `count` body bytes.
+constexpr size_t exclusive_room(size_t count) { return 4 + 1 + 4 + 4 + count + 2; }
+
+// The pending delta, then (framed) F0, VLQ(count + 6) and the 4 header
+// bytes, the body, (framing 1) the checksum, (framed) F7. Data bytes of 0x80
+// or more are written as 0x7F. Resets the running status to 0xFE when
+// `running_flag` is 1, else to 0xFF.
+size_t write_exclusive(Session& s, uint8_t* out, int32_t& pending, const uint8_t* header,
+                       const uint8_t* body, int count, int framing, uint8_t running_flag);
+
+}  // namespace orvo

@@ -1,0 +1,18 @@
+// Restarts of the software oscillators, used by the track commands.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/session.h"
+
+namespace orvo {
+
+// pm_turn, pm_index, pm_osc and the pitch fraction become 0; pm_clock =
+// tie_elapsed; note_started = 0 unless a tie is pending. The pitch
+// modulation component keeps its value.
+void reset_pitch_oscillator(Session& s, uint8_t tie_pending);
+
+// As above for the controller oscillator, which restarts at `value`.
+void reset_controller_oscillator(Session& s, uint8_t value, uint8_t tie_pending);
+
+}  // namespace orvo
