@@ -1,4 +1,6 @@
 // Exclusive messages and blocks of raw MIDI bytes.
+#include <cstring>
+
 #include "smf/events.h"
 #include "smf/vlq.h"
 #include "track/commands.h"
@@ -43,8 +45,15 @@ void cmd_exclusive_header(Track& t) {
 
 void cmd_exclusive(Track& t) {
   const int64_t first = t.offset;
+  // The image ends in 0xFF padding, so the end byte is always found inside
+  // it; an offset outside the image reads as that end byte at once.
+  const uint8_t* data = nullptr;
   int64_t count = 0;
-  while (zbyte(t.img, first + count) != kEnd) ++count;
+  if (first >= 0 && static_cast<uint64_t>(first) < t.img.bytes.size()) {
+    data = t.img.bytes.data() + first;
+    const size_t left = t.img.bytes.size() - static_cast<size_t>(first);
+    count = static_cast<const uint8_t*>(std::memchr(data, kEnd, left)) - data;
+  }
   TrackState& st = t.st;
   ensure_room(t.tb, static_cast<size_t>(count) + 24);
   uint8_t* out = write_ptr(t.tb);
@@ -52,7 +61,7 @@ void cmd_exclusive(Track& t) {
   out[n++] = kSysEx;
   n += write_vlq(out + n, static_cast<int32_t>(4 + count + 1));
   for (int i = 0; i < 4; ++i) out[n++] = data_byte(st.exclusiveHeader[i]);
-  for (int64_t i = 0; i < count; ++i) out[n++] = data_byte(zbyte(t.img, first + i));
+  for (int64_t i = 0; i < count; ++i) out[n++] = data_byte(data[i]);
   out[n++] = kEndOfExclusive;
   t.tb.pos += n;
   t.offset = first + count + 1;

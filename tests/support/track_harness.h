@@ -22,7 +22,7 @@ TrackInputs midi_track(int midi_channel = 1);
 struct TrackResult {
   Bytes file;                      // a whole MIDI file: empty conductor, then this track
   Bytes events;                    // the chunk's bytes after its 8-byte header
-  std::vector<std::string> lines;  // its events, "@96 (+48) NoteOn ch1 60 100"
+  std::vector<std::string> lines;  // its events, "@96 (+48) NoteOn ch1 60 100" (below 1 MB)
   std::string err;                 // what this track wrote to the error stream (CP932)
   int32_t doTime = 0;
   int32_t loopTime = 0;
