@@ -124,5 +124,13 @@ TEST(TrackKeys, TrackedKeysSoundOnceAndAreReleasedTogether) {
   EXPECT_EQ(test::lines_from(r, "NoteOn ch1 9 127").size(), 10u);  // 9 on, 8 off, end
 }
 
+// Releasing keys when none sound writes nothing; the clocks pending before
+// the release must still reach the next event.
+TEST(TrackKeys, ReleaseOfNothingKeepsThePendingClocks) {
+  TrackHarness h;
+  const TrackResult r = h.convert({0xD0, 12, 0, 0xBF, 0xA0, 1});
+  EXPECT_EQ(r.lines, (Lines{"@12 (+12) Program ch1 0", "@12 (+0) EndOfTrack"}));
+}
+
 }  // namespace
 }  // namespace orvo
