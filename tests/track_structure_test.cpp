@@ -219,3 +219,56 @@ TEST(TrackRecords, SyncAndTempoCommandsAreRecorded) {
 
 }  // namespace
 }  // namespace orvo
+
+namespace orvo {
+namespace {
+
+TEST(TrackFadeOut, LoopEndsInAFadeThatEndsTheTrack) {
+  TrackHarness h;
+  const TrackResult r = h.convert(
+      {0xB6, 27, kC0, kDo, 60, 48, 40, kC0, kLoop, 0xA0, 5}, loops(1, 10));
+  EXPECT_EQ(r.err, track_line("[do][loop]"));
+  // The volume falls from 100 to 0 while the body repeats; the program
+  // after the loop is never reached and the end follows at delta 0.
+  std::vector<std::string> volumes;
+  for (const std::string& line : r.lines) {
+    EXPECT_EQ(line.find("Program"), std::string::npos) << line;
+    if (line.find("Control ch1 7 ") != std::string::npos) volumes.push_back(line);
+  }
+  ASSERT_EQ(volumes.size(), 101u);
+  EXPECT_NE(volumes.back().find("Control ch1 7 0"), std::string::npos);
+  EXPECT_NE(r.lines.back().find("(+0) EndOfTrack"), std::string::npos);
+}
+
+// A slow fade over a short body outlasts 1024 passes; the fade-out keeps
+// falling instead of starting again at full level, so the track ends.
+TEST(TrackFadeOut, SlowFadeOverAShortBodyIsNotRestarted) {
+  TrackHarness h;
+  const TrackResult r = h.convert({0xB6, 27, kC0, kDo, 0xD0, 1, 0, kC0, kLoop}, loops(1, 1));
+  EXPECT_EQ(r.err, track_line("[do][loop]"));
+  // Step 2/256 a clock: the level 1 of 128 is reached after 127 x 128 clocks.
+  ASSERT_GE(r.lines.size(), 2u);
+  EXPECT_EQ(r.lines[r.lines.size() - 2], "@16256 (+128) Control ch1 7 0");
+  EXPECT_EQ(r.lines.back(), "@16256 (+0) EndOfTrack");
+}
+
+TEST(TrackGates, RLimitsGatesOfNotesAfterAtR) {
+  TrackHarness h;
+  TrackInputs in = midi_track();
+  in.keyoff_skip = 5;
+  // Without @R the gate stays; after @R it is cut to 5, for FE even the
+  // 16-bit gate 0xFFFF, while the short note's gate 0xFF stays a tie.
+  const TrackResult r = h.convert({60, 24, 20, 0xAC, 1, 61, 24, 20, 0xFE, 62, 0, 24, 0xFF, 0xFF,
+                                   63, 24, 0xFF, 63, 24, 20},
+                                  in);
+  EXPECT_EQ(r.err, track_line("[@R]"));
+  EXPECT_EQ(lines_from(r, "NoteOn ch1 60 127"),
+            (Lines{"@0 (+0) NoteOn ch1 60 127", "@20 (+20) NoteOn ch1 60 0",
+                   "@24 (+4) NoteOn ch1 61 127", "@29 (+5) NoteOn ch1 61 0",
+                   "@48 (+19) NoteOn ch1 62 127", "@53 (+5) NoteOn ch1 62 0",
+                   "@72 (+19) NoteOn ch1 63 127", "@101 (+29) NoteOn ch1 63 0",
+                   "@120 (+19) EndOfTrack"}));
+}
+
+}  // namespace
+}  // namespace orvo
