@@ -77,8 +77,9 @@ TEST(RenderTables, WheelAndControllerValuesStepThroughTheTables) {
   h.note(60, 8, 8);
   const Lines lines = h.lines();
   EXPECT_EQ(only(lines, "Control ch1 1 "),
-            (Lines{"@0 (+0) Control ch1 1 0", "@1 (+1) Control ch1 1 10", "@2 (+1) Control ch1 1 20",
-                   "@3 (+1) Control ch1 1 30", "@4 (+1) Control ch1 1 40", "@5 (+1) Control ch1 1 50",
+            (Lines{"@0 (+0) Control ch1 1 0", "@1 (+1) Control ch1 1 10",
+                   "@2 (+1) Control ch1 1 20", "@3 (+1) Control ch1 1 30",
+                   "@4 (+1) Control ch1 1 40", "@5 (+1) Control ch1 1 50",
                    "@6 (+1) Control ch1 1 60", "@7 (+1) Control ch1 1 70"}));
   EXPECT_EQ(only(lines, "Control ch1 11"),
             (Lines{"@0 (+0) Control ch1 11 100", "@1 (+0) Control ch1 11 90",

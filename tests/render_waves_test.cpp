@@ -112,7 +112,8 @@ TEST(RenderPitchWave, UserWaveformsFollowTheirLoopModes) {
   RenderHarness bounce;  // 0..n-1, n-2 down to 1, 0..n-1 again
   user_wave(bounce, 2);
   bounce.note(60, 12, 12);
-  EXPECT_EQ(bend_values(bounce), (std::vector<int>{0, 10, 20, 30, 40, 30, 20, 10, 20, 30, 40, 30, 20}));
+  EXPECT_EQ(bend_values(bounce),
+            (std::vector<int>{0, 10, 20, 30, 40, 30, 20, 10, 20, 30, 40, 30, 20}));
 
   RenderHarness once;  // mode 0 stops at the end
   user_wave(once, 0);
@@ -142,7 +143,8 @@ TEST(RenderPitchWave, UserWaveformStepsLastSpeedClocksAndCountTowardsTheInterval
   h.pm.pm_mode = 1;  // samples x 1067/100
   h.step_interval = 2;
   h.note(60, 16, 16);
-  EXPECT_EQ(points(h.lines(), "PitchBend"), (Points{{0, 8192}, {2, 8405}, {6, 8618}, {10, 8405}}));  // 14 repeats 213
+  // Steps at 0, 2, 4, ...; every second one is written (at 14 the same value again).
+  EXPECT_EQ(points(h.lines(), "PitchBend"), (Points{{0, 8192}, {2, 8405}, {6, 8618}, {10, 8405}}));
 }
 
 void controller(RenderHarness& h, uint8_t wave, int8_t depth, uint8_t base, int16_t speed) {
