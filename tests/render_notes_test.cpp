@@ -89,7 +89,8 @@ TEST(RenderNotes, ChordKeysSoundSpreadApartOrAllAtOnce) {
   together.velocity = 90;
   together.chord({60, 64, 67}, 48, 40, 0);
   EXPECT_EQ(only(together.lines(), "NoteOn"),
-            (Lines{"@0 (+0) NoteOn ch1 60 90", "@0 (+0) NoteOn ch1 64 90", "@0 (+0) NoteOn ch1 67 90",
+            (Lines{"@0 (+0) NoteOn ch1 60 90", "@0 (+0) NoteOn ch1 64 90",
+                   "@0 (+0) NoteOn ch1 67 90",
                    "@40 (+40) NoteOn ch1 60 0", "@40 (+0) NoteOn ch1 64 0",
                    "@40 (+0) NoteOn ch1 67 0"}));
 

@@ -84,15 +84,7 @@ void user_wave(Span& sp, Oscillator& o, uint8_t wave) {
     }
     o.turn = wrap_add(o.turn, speed);
     o.index = wrap_add(o.index, 1);
-    if (o.index >= w.length) {
-      if (w.loop_mode == 0) {
-        sp.ctrl_wave = false;
-      } else if (w.loop_mode == 1) {
-        o.index = w.loop_index;
-      } else if (w.loop_mode == 2) {
-        o.index = wrap_add(2, -int64_t{o.index});
-      }
-    }
+    if (o.index >= w.length && waveform_ended(o, w)) sp.ctrl_wave = false;
   } else {
     emit(sp);
     st.cm_value = clamp_controller(waveform_sample(sp.s, wave, -int64_t{o.index}) + base);

@@ -131,6 +131,8 @@ size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest&
   const bool porta = r.porta.porta_mode != 0 && r.step_interval != 0;
   const bool fade = r.fade != nullptr && r.fade->state != 0;
 
+  int32_t own_fraction = 0;
+  int32_t& porta_fraction = span.porta_fraction != nullptr ? *span.porta_fraction : own_fraction;
   bool note_on = sounding && span.note_on;
   int32_t next_on = span.first;
   int key = 0;
@@ -174,7 +176,7 @@ size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest&
       apply_tables(sp, table_index);
       ++table_index;
     }
-    if (porta && k >= r.porta.porta_delay) portamento_clock(sp, *span.porta_fraction);
+    if (porta && k >= r.porta.porta_delay) portamento_clock(sp, porta_fraction);
     if (st.note_started != 0) {
       if (sp.pitch_wheel && st.clocks_since_note_on == sp.pm_start) {
         tb.pos += write_modulation(s, write_ptr(tb), sp.pending, r.channel, sp.pm_depth);

@@ -20,7 +20,8 @@ struct ModulationSpan {
   bool note_on = false;            // the strike keys are still to be struck
   int32_t chord_spread = 0;        // clocks between the note-ons of successive keys
   const int32_t* positions = nullptr;  // the eight clocks at which the step tables switch
-  int32_t* porta_fraction = nullptr;   // portamento fraction accumulator of this event
+  int32_t* porta_fraction = nullptr;   // portamento fraction accumulator of this event (or the
+                                       // span's own)
 };
 
 // The clocks of the eight table steps of an event of `step` clocks starting

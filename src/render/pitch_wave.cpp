@@ -15,6 +15,16 @@ int16_t waveform_sample(const Session& s, uint8_t wave, int64_t index) {
   return w.samples[static_cast<size_t>(index)];
 }
 
+bool waveform_ended(Oscillator& o, const Waveform& w) {
+  if (w.loop_mode == 0) return true;
+  if (w.loop_mode == 1) {
+    o.index = w.loop_index;
+  } else if (w.loop_mode == 2) {
+    o.index = wrap_add(2, -int64_t{o.index});
+  }
+  return false;
+}
+
 namespace {
 
 void set_component(Span& sp, int64_t value) { sp.bend.pitch_mod = static_cast<int16_t>(value); }
@@ -88,15 +98,7 @@ void user_wave(Span& sp, Oscillator& o, uint8_t wave) {
     }
     o.turn = wrap_add(o.turn, speed);
     o.index = wrap_add(o.index, 1);
-    if (o.index >= w.length) {
-      if (w.loop_mode == 0) {
-        sp.pitch_wave = false;
-      } else if (w.loop_mode == 1) {
-        o.index = w.loop_index;
-      } else if (w.loop_mode == 2) {
-        o.index = wrap_add(2, -int64_t{o.index});  // play backwards down to sample 1
-      }
-    }
+    if (o.index >= w.length && waveform_ended(o, w)) sp.pitch_wave = false;
   } else {
     set_component(sp, sample_bend(sp, waveform_sample(sp.s, wave, -int64_t{o.index})));
     emit(sp);

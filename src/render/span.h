@@ -71,6 +71,12 @@ inline uint8_t clamp_controller(int v) {
 // Sample `index` of user waveform `wave`; 0 outside its samples.
 int16_t waveform_sample(const Session& s, uint8_t wave, int64_t index);
 
+// A user waveform's index has passed its last sample: loop mode 1 returns
+// to the loop index, 2 plays backwards down to sample 1, other modes count
+// on past the samples. Returns true when the loop mode (0) stops the
+// modulation.
+bool waveform_ended(Oscillator& o, const Waveform& w);
+
 // One clock of the pitch modulation as pitch bend.
 void pitch_wave_clock(Span& sp);
 

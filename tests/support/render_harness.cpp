@@ -100,7 +100,9 @@ std::vector<std::string> only(const std::vector<std::string>& all, const std::st
   std::vector<std::string> out;
   for (const std::string& line : all) {
     const size_t at = line.find(") ");
-    if (at != std::string::npos && line.compare(at + 2, what.size(), what) == 0) out.push_back(line);
+    if (at != std::string::npos && line.compare(at + 2, what.size(), what) == 0) {
+      out.push_back(line);
+    }
   }
   return out;
 }
