@@ -52,5 +52,17 @@ TEST(TrackBounds, ChunkSizeStopsATrackThatWritesForEver) {
   EXPECT_LT(r.chunk_size, 16u * 1024 * 1024 + 70000);
 }
 
+// A loop of nothing but marks would fill memory with records, one for every
+// two commands; the tables stop at a million records.
+TEST(TrackBounds, RecordTablesStopAtAMillion) {
+  TrackHarness h;
+  const TrackResult r = h.convert({0xC0, 6, 0xC0, 12, 0xC0, 7}, endless(10));
+  EXPECT_EQ(h.tables().mark.items.size(), 1'000'000u);
+  EXPECT_NE(r.err.find(sjis("[tocoda][@][打ち切り]done.\n")), std::string::npos);
+  // A later track stops at its first command.
+  const TrackResult next = h.convert({0xA0, 1});
+  EXPECT_EQ(next.err, sjis("MIDI ch 01 converting...[打ち切り]done.\n"));
+}
+
 }  // namespace
 }  // namespace orvo

@@ -24,7 +24,17 @@ void redirect_error_stream(ErrorStream& err, const char* name) {
   err.owned = true;
 }
 
+void flush_error_stream(ErrorStream& err) {
+  if (err.held.empty()) return;
+  if (err.file != nullptr) {
+    std::fwrite(err.held.data(), 1, err.held.size(), err.file);
+    std::fflush(err.file);
+  }
+  err.held.clear();
+}
+
 void close_error_stream(ErrorStream& err) {
+  flush_error_stream(err);
   if (err.owned && err.file != nullptr) {
     std::fclose(err.file);
     err.file = nullptr;

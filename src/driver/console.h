@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 namespace orvo {
 
@@ -13,11 +14,18 @@ struct Console {
   std::FILE* err;
 };
 
-// The error stream: the console's error stream until -e names a file.
+// The error stream: the console's error stream until -e names a file. The
+// stream itself is unbuffered; messages reach it a line at a time (or every
+// few kilobytes of a long line of markers), so a track that prints millions
+// of markers does not make millions of writes.
 struct ErrorStream {
   std::FILE* file = nullptr;
   bool owned = false;  // -e: the stream is a file this run opened
+  std::string held;    // the end of the current line, not yet written
 };
+
+// Writes what the error stream holds back.
+void flush_error_stream(ErrorStream& err);
 
 // Switches a stream to binary mode where the platform translates line ends.
 void set_binary_mode(std::FILE* stream);
@@ -26,7 +34,7 @@ void set_binary_mode(std::FILE* stream);
 // stream stays as it was.
 void redirect_error_stream(ErrorStream& err, const char* name);
 
-// Closes a file the error stream owns.
+// Writes what is held back, then closes a file the error stream owns.
 void close_error_stream(ErrorStream& err);
 
 }  // namespace orvo

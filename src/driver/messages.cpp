@@ -28,10 +28,16 @@ std::string format_message_of(const char* format, ...) {
   return text;
 }
 
+namespace {
+constexpr size_t kHeldBytes = 4096;
+}  // namespace
+
 void report_bytes(ErrorStream& err, const std::string& bytes) {
   if (err.file == nullptr || bytes.empty()) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), err.file);
-  std::fflush(err.file);
+  err.held += bytes;
+  if (bytes.find('\n') != std::string::npos || err.held.size() >= kHeldBytes) {
+    flush_error_stream(err);
+  }
 }
 
 void report(ErrorStream& err, const char* format, ...) {
