@@ -12,9 +12,6 @@
 
 namespace orvo {
 
-// Bytes one channel event takes at most: a 4-byte delta, status, two data bytes.
-constexpr size_t kMaxChannelEvent = 7;
-
 // En: the clamped sum of the four components (scaled for OPM tracks).
 size_t write_pitch_bend(Session& s, uint8_t* out, int32_t& pending, int channel,
                         const BendComponents& bend);
@@ -40,9 +37,6 @@ void set_opm_scaling(Session& s, bool on);
 
 // Framing of write_exclusive: F0, length, header, body, checksum, F7.
 constexpr int kExclusiveChecksum = 1;
-
-// Bytes write_exclusive writes at most for `count` body bytes.
-constexpr size_t exclusive_room(size_t count) { return 4 + 1 + 4 + 4 + count + 2; }
 
 // The pending delta, then (framed) F0, VLQ(count + 6) and the 4 header
 // bytes, the body, (framing 1) the checksum, (framed) F7. Data bytes of 0x80

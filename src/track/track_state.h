@@ -81,7 +81,6 @@ struct Track {
   TrackState st;
   int64_t offset = 0;          // read offset: the byte after the current command's last byte
   int64_t commands = 0;        // commands interpreted (bounded)
-  bool ended = false;          // a jump to the end, or a bound, ends the track
   int32_t doTime = 0;          // absTime at the last [do]
   int32_t loopTime = 0;        // absTime when [loop] was first reached
 };
