@@ -1,13 +1,16 @@
 # make        release build of the orvo executable
 # make run    build, then convert the bundled demo song to demo.mid
 # make test   build with warnings as errors and sanitizers, run every test
+# make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all release run test demo clean
+.PHONY: all release run test fuzz demo clean
 
 all: release
 
@@ -24,10 +27,21 @@ test:
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# New inputs go to a scratch corpus; fuzz/corpus holds the seeds (the demo
+# song and the regression inputs). A conversion is bounded but may take tens
+# of seconds with sanitizers (79 tracks at their command bound), hence the
+# generous per-input timeout.
+fuzz:
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target orvo_fuzz
+	mkdir -p $(FUZZ_BUILD)/corpus
+	./$(FUZZ_BUILD)/orvo_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=120 -rss_limit_mb=4096 \
+	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus
+
 demo:
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DORVO_TESTS=ON
 	cmake --build $(TEST_BUILD) -j $(JOBS) --target make_demo
 	./$(TEST_BUILD)/tests/make_demo examples/demo.zmd
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) demo.mid
+	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) demo.mid

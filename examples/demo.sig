@@ -1,7 +1,7 @@
 # Signature file of the demo song: track names, author, time and key.
 著:the orvo developers
 楽:Melody
-楽:Bass
 楽:Strings
-拍:4/4, 3=3/4, 4=4/4
-調:C, 3=Am
+楽:Bass
+拍:4/4
+調:C

@@ -38,7 +38,7 @@ TEST_F(Cli, UsageOnStandardOutputWithStatusZero) {
 TEST_F(Cli, StandardInputToStandardOutput) {
   const RunResult r = run_executable(dir.path().string(), {"-", "-c"}, song_text());
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, banner() + "TITLE:t\nCompleted.\n");
+  EXPECT_EQ(r.err, banner() + "TITLE:t\nMIDI ch 01 converting...done.\nCompleted.\n");
   test::expect_valid_smf(Bytes(r.out.begin(), r.out.end()));
   EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "nothing but standard output written";
 }
@@ -72,7 +72,7 @@ TEST_F(Cli, ErrorFileReceivesEverythingAfterTheSwitch) {
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(r.err, banner());
   EXPECT_EQ(read_file(dir.file("log.txt")),
-            sjis("ドライバの送る初期化コードを埋め込みます。\n") + "TITLE:t\nCompleted.\n");
+            sjis("ドライバの送る初期化コードを埋め込みます。\n") + "TITLE:t\nMIDI ch 01 converting...done.\nCompleted.\n");
 }
 
 TEST_F(Cli, MessagesAreShiftJisBytes) {

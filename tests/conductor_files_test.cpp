@@ -41,7 +41,8 @@ TEST_F(ConductorFiles, MddMessagesAreSpacedByTheirWaitAndDelayTheTracks) {
 
   const RunResult ok = convert(ZmdBuilder().mdd("SYSEX.dat").track(test::kMidi1, {}).build());
   ASSERT_EQ(ok.status, 0) << ok.err;
-  EXPECT_EQ(ok.err, banner() + sjis(" MDDファイル[SYSEX.MDD]を読み込みます。\n") + "Completed.\n");
+  EXPECT_EQ(ok.err, banner() + sjis(" MDDファイル[SYSEX.MDD]を読み込みます。\n") +
+                        "MIDI ch 01 converting...done.\nCompleted.\n");
   const Bytes mid = output();
   test::expect_valid_smf(mid);
   EXPECT_EQ(test::track_events_bytes(mid, 0),

@@ -37,7 +37,8 @@ TEST_F(Driver, EmptyTracksEndAtTheStartOffset) {
   const Bytes zmd = ZmdBuilder().track(test::kMidi1, {}).track(test::kMidi1 + 1, {}).build();
   const RunResult r = convert(zmd, {"-x5"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, banner() + "Completed.\n");
+  EXPECT_EQ(r.err, banner() + "MIDI ch 01 converting...done.\nMIDI ch 02 converting...done.\n" +
+                       "Completed.\n");
   const Bytes mid = output();
   test::expect_valid_smf(mid);
   EXPECT_EQ(Bytes(mid.begin(), mid.begin() + 14),

@@ -14,12 +14,17 @@ size_t write_note_offs(Session& s, uint8_t* out, const uint8_t* keys, int32_t de
   return n;
 }
 
-namespace {
-
-// Keys up to the first 0xFF, at most 8, sorted ascending in place.
-int sort_keys(uint8_t* keys) {
+int key_count(const uint8_t* keys) {
   int count = 0;
   while (count < 8 && keys[count] != kNoKey) ++count;
+  return count;
+}
+
+namespace {
+
+// Sorts the keys of a list ascending in place; returns their count.
+int sort_keys(uint8_t* keys) {
+  const int count = key_count(keys);
   for (int i = 1; i < count; ++i) {
     const uint8_t k = keys[i];
     int j = i;
@@ -39,6 +44,41 @@ int keys_differ(uint8_t* a, uint8_t* b) {
     if (a[i] != b[i]) return 1;
   }
   return 0;
+}
+
+bool has_key(const uint8_t* keys, uint8_t key) {
+  const int count = key_count(keys);
+  for (int i = 0; i < count; ++i) {
+    if (keys[i] == key) return true;
+  }
+  return false;
+}
+
+void remove_keys(uint8_t* strike, const uint8_t* held) {
+  int i = 0;
+  while (i < 8 && strike[i] != kNoKey) {
+    if (!has_key(held, strike[i])) {
+      ++i;
+      continue;
+    }
+    for (int j = i; j < 8; ++j) strike[j] = strike[j + 1];
+    strike[8] = kNoKey;
+  }
+}
+
+void add_keys(uint8_t* list, const uint8_t* from) {
+  const int n = key_count(from);
+  for (int i = 0; i < n; ++i) {
+    const int count = key_count(list);
+    if (count >= 8) return;
+    if (has_key(list, from[i])) continue;
+    list[count] = from[i];
+    list[count + 1] = kNoKey;
+  }
+}
+
+void clear_keys(uint8_t* list) {
+  for (int i = 0; i < 9; ++i) list[i] = kNoKey;
 }
 
 }  // namespace orvo

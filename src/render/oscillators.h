@@ -1,4 +1,5 @@
-// Restarts of the software oscillators, used by the track commands.
+// Restarts of the software oscillators, used by the track commands, the
+// note renderer and the step tables.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,10 @@
 #include "driver/session.h"
 
 namespace orvo {
+
+// Turning point, index, oscillator clock and fraction accumulator become 0:
+// the oscillator starts again at its first running clock.
+void clear_oscillator(Oscillator& o);
 
 // pm_turn, pm_index, pm_osc and the pitch fraction become 0; pm_clock =
 // tie_elapsed; note_started = 0 unless a tie is pending. The pitch

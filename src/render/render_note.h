@@ -41,7 +41,8 @@ struct NoteRenderRequest {
 };
 
 // Renders one event at the buffer's write position, growing the buffer as
-// far as the event needs; returns the bytes written.
+// far as the event needs and advancing the write position past what it
+// wrote; returns the bytes written (already counted in tb.pos).
 size_t render_note(Session& s, TrackBuffer& tb, NoteRenderRequest& r);
 
 }  // namespace orvo

@@ -3,6 +3,9 @@
 namespace orvo {
 
 size_t write_vlq(uint8_t* out, int32_t value) {
+  // A MIDI file allows four bytes: anything larger is held at the largest
+  // quantity instead of losing its high bits.
+  if (value > kVlqMax) value = kVlqMax;
   uint32_t acc = static_cast<uint32_t>(value) & 0x7F;
   int32_t rest = value >> 7;
   while (rest > 0) {

@@ -10,7 +10,8 @@ namespace orvo {
 constexpr int32_t kVlqMax = 0x0FFFFFFF;
 
 // Writes `value` (0..0x0FFFFFFF) as 1..4 bytes at `out`; returns the count.
-// A negative value is written as the single byte value & 0x7F.
+// A negative value is written as the single byte value & 0x7F; a value above
+// 0x0FFFFFFF as 0x0FFFFFFF.
 size_t write_vlq(uint8_t* out, int32_t value);
 
 // Reads a quantity at `in` into `value`; returns the bytes consumed. Reads

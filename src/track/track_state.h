@@ -15,10 +15,10 @@ namespace orvo {
 
 // Bar repeats (C1..C4): one entry per open repeat.
 struct RepeatStack {
-  std::vector<int32_t> passCount;    // C2 adds 1 per pass
-  std::vector<int32_t> repeatCount;  // C1 CF n
+  std::vector<int32_t> passCount = std::vector<int32_t>(8);    // C2 adds 1 per pass
+  std::vector<int32_t> repeatCount = std::vector<int32_t>(8);  // C1 CF n
   int32_t depth = 0;
-  int32_t capacity = 8;              // grows by 8 when a push fills it
+  int32_t capacity = 8;  // grows by 8 when a push fills it
 };
 
 struct TrackState {

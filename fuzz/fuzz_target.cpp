@@ -1,0 +1,10 @@
+// libFuzzer entry point: every input is converted as a whole run.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  orvo::fuzz::convert_input(data, size);
+  return 0;
+}

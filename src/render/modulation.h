@@ -1,0 +1,38 @@
+// The modulation generator: renders a span of clocks of one note event clock
+// by clock - note-ons with the chord spread, the eight-step tables, the
+// portamento, the pitch and controller modulation and the fade.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "driver/session.h"
+#include "render/render_note.h"
+#include "smf/track_buffer.h"
+
+namespace orvo {
+
+// One span of clocks handed to the generator. Clocks count from the start
+// of the tie chain.
+struct ModulationSpan {
+  int32_t first = 0;               // first clock
+  int32_t last = -1;               // last clock (inclusive); last < first is an empty span
+  bool note_on = false;            // the strike keys are still to be struck
+  int32_t chord_spread = 0;        // clocks between the note-ons of successive keys
+  const int32_t* positions = nullptr;  // the eight clocks at which the step tables switch
+  int32_t* porta_fraction = nullptr;   // portamento fraction accumulator of this event (or the
+                                       // span's own)
+};
+
+// The clocks of the eight table steps of an event of `step` clocks starting
+// at chain clock `start`.
+void compute_step_positions(int32_t start, uint16_t step, int32_t positions[8]);
+
+// Generates the span into `tb` at its write position, growing it as needed
+// and advancing the position; returns the bytes written. The event's settings
+// come from `r` (its pitch and controller depths and starts may change for
+// this span only, as the step tables direct); the keys struck are r.keys.
+size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest& r,
+                           const ModulationSpan& span);
+
+}  // namespace orvo

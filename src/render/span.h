@@ -1,0 +1,89 @@
+// The generator's working record for one span, shared by its per-clock
+// parts (the clock loop, the pitch and controller waveforms and the fade).
+#pragma once
+
+#include <cstdint>
+
+#include "driver/session.h"
+#include "render/controllers.h"
+#include "render/render_note.h"
+#include "smf/track_buffer.h"
+
+namespace orvo {
+
+struct Span {
+  Session& s;
+  RenderState& st;
+  TrackBuffer& tb;
+  const NoteRenderRequest& r;
+  int32_t& pending;
+  BendComponents& bend;
+  int channel;
+  int32_t last;            // last clock of the span
+  int32_t k = 0;           // the clock being generated
+  uint8_t step_interval;   // -B
+
+  // The event's settings as the step tables change them within the span.
+  int16_t pm_depth;
+  int32_t pm_start;
+  int32_t pm_e = 0;        // pitch depth in bend units (x 1067/100 in mode 1)
+  int8_t cm_depth;
+  int32_t cm_start;
+
+  // Kinds decided at the start of the span; a stopped waveform stays off for
+  // the rest of it.
+  bool pitch_wheel = false;   // pitch modulation as modulation-wheel values
+  bool pitch_wave = false;    // pitch modulation as pitch bend, still running
+  bool ctrl_plain = false;    // controller modulation as one plain value
+  bool ctrl_wave = false;     // controller modulation as a waveform, still running
+};
+
+inline void span_bend(Span& sp) {
+  sp.tb.pos += write_pitch_bend(sp.s, write_ptr(sp.tb), sp.pending, sp.channel, sp.bend);
+}
+
+inline void span_controller(Span& sp, int value) {
+  sp.tb.pos += write_controller(sp.s, write_ptr(sp.tb), sp.pending, sp.channel,
+                                sp.r.cm.cm_controller, value);
+}
+
+// Counts one clock towards the step interval; true when the value is due,
+// which it always is on the last clock of the span.
+inline bool interval_due(Span& sp, Oscillator& o) {
+  ++o.interval;
+  if (o.interval >= sp.step_interval || sp.k == sp.last) {
+    o.interval = 0;
+    return true;
+  }
+  return false;
+}
+
+// Adds in 32 bits with wrap-around: oscillator clocks and indices driven by
+// bad speeds or loop indices must not overflow.
+inline int32_t wrap_add(int32_t a, int64_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+inline uint8_t clamp_controller(int v) {
+  return static_cast<uint8_t>(v < 0 ? 0 : (v > 127 ? 127 : v));
+}
+
+// Sample `index` of user waveform `wave`; 0 outside its samples.
+int16_t waveform_sample(const Session& s, uint8_t wave, int64_t index);
+
+// A user waveform's index has passed its last sample: loop mode 1 returns
+// to the loop index, 2 plays backwards down to sample 1, other modes count
+// on past the samples. Returns true when the loop mode (0) stops the
+// modulation.
+bool waveform_ended(Oscillator& o, const Waveform& w);
+
+// One clock of the pitch modulation as pitch bend.
+void pitch_wave_clock(Span& sp);
+
+// One clock of the controller modulation as a waveform.
+void ctrl_wave_clock(Span& sp);
+
+// One clock of the fade; true when a fade-out has just reached 0.
+bool fade_clock(Span& sp);
+
+}  // namespace orvo
