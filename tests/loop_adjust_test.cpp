@@ -44,8 +44,9 @@ TEST(LoopAdjust, WithoutAnyLoopNothingIsConvertedAgain) {
   test::write_file("song.zmd", test::ZmdBuilder().track(test::kMidi1, {}).build());
   const test::RunResult r = test::run_inprocess({"-J", "song.zmd"});
   EXPECT_EQ(r.status, 0);
+  // The track is converted once: no second channel line, no fitting message.
   EXPECT_EQ(r.err, test::banner() + test::sjis("[do]～[loop]の展開回数を自動調整します。\n") +
-                       "Completed.\n");
+                       "MIDI ch 01 converting...done.\nCompleted.\n");
 }
 
 }  // namespace
