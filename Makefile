@@ -3,6 +3,7 @@
 # make test   build with warnings as errors and sanitizers, run every test
 # make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
+# make bench  release build of orvo and the benchmark program, then run it
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
@@ -10,13 +11,18 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all release run test fuzz demo clean
+.PHONY: all release run test fuzz demo bench clean
 
 all: release
 
 release:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
+
+bench:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo_bench
+	./$(BUILD)/orvo_bench
 
 run: release
 	./$(BUILD)/orvo -c examples/demo.zmd > demo.mid

@@ -8,6 +8,7 @@
 #include "driver/messages.h"
 #include "driver/naming.h"
 #include "passes/mark_removal.h"
+#include "passes/pass_times.h"
 #include "passes/synchronise.h"
 #include "passes/tempo_insert.h"
 #include "smf/bytes.h"
@@ -31,7 +32,32 @@ void write_mode_lines(Session& s, const ConvertOptions& o) {
 void synchronise(Session& s, Conversion& c) {
   if (c.tables.sync.items.empty()) return;
   report(s.err, "\nSetting Synchronous.");
+  const double started = pass_clock();
   synchronise_tracks(s, c.tracks, c.tables.sync, c.chunk_sizes);
+  add_pass_time(&PassTimes::synchronise, started);
+}
+
+// The passes build each edited chunk anew, sized for what they write, so the
+// buffers are not enlarged in front of them.
+void run_passes(Session& s, Conversion& c) {
+  synchronise(s, c);
+  if (c.options.auto_loop) adjust_loops(s, c);
+
+  if (!c.tables.tempo.items.empty()) {
+    const double started = pass_clock();
+    insert_tempo_events(s, c.tracks[0], c.tables.tempo, c.tables.sync, c.options.timer_a);
+    c.chunk_sizes[0] = chunk_length(c.tracks[0]) + size_t{8};
+    add_pass_time(&PassTimes::tempo, started);
+  }
+  if (!c.tables.mark.items.empty()) {
+    const double started = pass_clock();
+    const int n = static_cast<int>(c.tracks.size()) - 1;
+    remove_marked_spans(s, c.tracks, n, c.tables.mark, c.tables.sync);
+    for (size_t k = 0; k < c.tracks.size(); ++k) {
+      c.chunk_sizes[k] = chunk_length(c.tracks[k]) + size_t{8};
+    }
+    add_pass_time(&PassTimes::marks, started);
+  }
 }
 
 void convert(Session& s, Conversion& c, int argc, const char* const* argv) {
@@ -69,23 +95,7 @@ void convert(Session& s, Conversion& c, int argc, const char* const* argv) {
   clear_channel_init_flags(s);
   for (int k = 1; k <= n; ++k) convert_one_track(s, c, k);
 
-  synchronise(s, c);
-  if (o.auto_loop) adjust_loops(s, c);
-
-  const size_t tempo_count = c.tables.tempo.items.size();
-  if (tempo_count > 0) {
-    TrackBuffer& conductor = c.tracks[0];
-    xrealloc(conductor.bytes, chunk_length(conductor) + 10 * tempo_count + 8);
-    insert_tempo_events(s, conductor, c.tables.tempo, c.tables.sync, o.timer_a);
-  }
-  const size_t mark_count = c.tables.mark.items.size();
-  if (mark_count > 0) {
-    for (TrackBuffer& tb : c.tracks) {
-      xrealloc(tb.bytes, chunk_length(tb) + (mark_count / 2 + 1) * 100);
-    }
-    remove_marked_spans(s, c.tracks, n, c.tables.mark, c.tables.sync);
-  }
-
+  run_passes(s, c);
   write_midi_file(s, c);
   report(s.err, "Completed.\n");
 }

@@ -1,9 +1,12 @@
 // -J: fits every track's [do]..[loop] unrolling to the longest looped track.
+#include "driver/loop_adjust.h"
+
 #include <algorithm>
 #include <cstdint>
 
 #include "driver/driver.h"
 #include "driver/messages.h"
+#include "passes/pass_times.h"
 #include "passes/synchronise.h"
 
 namespace orvo {
@@ -16,23 +19,36 @@ int32_t clamp32(int64_t v) {
 
 }  // namespace
 
+int64_t longest_loop(const std::vector<int32_t>& do_times, const std::vector<int32_t>& loop_times,
+                     int32_t loop_count) {
+  // In 64 bits: counts come from the command line and clocks from the data.
+  int64_t longest = 0;
+  for (size_t k = 0; k < do_times.size() && k < loop_times.size(); ++k) {
+    const int64_t start = do_times[k];
+    const int64_t end = loop_times[k];
+    longest = std::max(longest, (end - start) * loop_count + start);
+  }
+  return longest;
+}
+
+LoopFit fit_loop(int64_t longest, int32_t do_time, int32_t loop_time, int32_t loop_count,
+                 int32_t fade_delay) {
+  if (loop_time == do_time) return {loop_count, fade_delay};
+  const int64_t total = longest - do_time + fade_delay;
+  const int64_t pass = int64_t{loop_time} - do_time;
+  return {clamp32(total / pass), clamp32(total % pass)};
+}
+
 void adjust_loops(Session& s, Conversion& c) {
   ConvertOptions& o = c.options;
   const int32_t given_loops = o.loop_count;
   const int32_t given_delay = o.fade_delay;
   const int n = static_cast<int>(c.table.size());
 
-  // The clock at which the longest track finishes its unrolled passes. A
-  // track without a loop gives 0. Computed in 64 bits: counts come from the
-  // command line and clocks from the data.
-  int64_t longest = 0;
-  for (int k = 0; k < n; ++k) {
-    const int64_t start = c.do_times[static_cast<size_t>(k)];
-    const int64_t end = c.loop_times[static_cast<size_t>(k)];
-    longest = std::max(longest, (end - start) * given_loops + start);
-  }
+  const int64_t longest = longest_loop(c.do_times, c.loop_times, given_loops);
   if (longest == 0) return;
 
+  const double started = pass_clock();
   report(s.err, "[do]～[loop]の展開回数を調整します。\n");
   reset_table(c.tables.sync, 100);
   reset_table(c.tables.tempo, 100);
@@ -40,23 +56,19 @@ void adjust_loops(Session& s, Conversion& c) {
   clear_channel_init_flags(s);
 
   for (int k = 1; k <= n; ++k) {
-    const int64_t start = c.do_times[static_cast<size_t>(k) - 1];
-    const int64_t end = c.loop_times[static_cast<size_t>(k) - 1];
-    if (end == start) {
-      o.loop_count = given_loops;
-      o.fade_delay = given_delay;
-    } else {
-      const int64_t total = longest - start + given_delay;
-      const int64_t pass = end - start;
-      o.loop_count = clamp32(total / pass);
-      o.fade_delay = clamp32(total % pass);
-    }
+    const size_t t = static_cast<size_t>(k) - 1;
+    const LoopFit fit = fit_loop(longest, c.do_times[t], c.loop_times[t], given_loops, given_delay);
+    o.loop_count = fit.loop_count;
+    o.fade_delay = fit.fade_delay;
     convert_one_track(s, c, k);
   }
+  add_pass_time(&PassTimes::loops, started);
 
   if (!c.tables.sync.items.empty()) {
     report(s.err, "\nSetting Synchronous.");
+    const double sync_started = pass_clock();
     synchronise_tracks(s, c.tracks, c.tables.sync, c.chunk_sizes);
+    add_pass_time(&PassTimes::synchronise, sync_started);
   }
 }
 

@@ -95,7 +95,9 @@ void emit_message(TrackBuffer& tb, const MessageBuffer& msg, int32_t wait) {
   if (length > static_cast<size_t>(kVlqMax)) fatal_error(1, "MDD file: exclusive mes. too long.\n");
   // The margin kept by grow_for_mdd does not cover a long message.
   ensure_room(tb, msg.count + kEventOverhead);
-  tb.pos += write_vlq(write_ptr(tb), wait);
+  // A later file waits the total of the one before, which can pass what a
+  // delta time holds.
+  tb.pos += write_vlq(write_ptr(tb), std::clamp(wait, 0, kVlqMax));
   tb.bytes[tb.pos++] = status;
   tb.pos += write_vlq(write_ptr(tb), static_cast<int32_t>(length));
   std::copy(msg.bytes.begin() + 1, msg.bytes.begin() + static_cast<std::ptrdiff_t>(msg.count),

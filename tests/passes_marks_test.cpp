@@ -1,0 +1,204 @@
+// Marker span removal: the first [@] pair cuts every track, the first [!]
+// its own track; controllers, program and bend keep their last values.
+#include <gtest/gtest.h>
+
+#include "passes/collapse_span.h"
+#include "passes/mark_removal.h"
+#include "passes_test_chunks.h"
+#include "support/run.h"
+
+namespace orvo {
+namespace {
+
+using test::Bytes;
+using test::chunk;
+using test::events_of;
+using test::table_of;
+
+const Bytes kEmpty{0x00, 0xFF, 0x2F, 0x00};
+const Bytes kConductor{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x2F, 0x00};
+
+MarkRecord at_mark(int32_t track, int32_t time) { return {time, track, 0, 2}; }
+MarkRecord cut_mark(int32_t track, int32_t time) { return {time, track, 0, 1}; }
+
+class Marks : public ::testing::Test {
+ protected:
+  test::PassSession session;
+  std::vector<TrackBuffer> tracks;
+
+  void song(const std::vector<Bytes>& performance, const Bytes& conductor = kConductor) {
+    tracks.clear();
+    tracks.push_back(chunk(conductor));
+    for (const Bytes& events : performance) tracks.push_back(chunk(events));
+  }
+  void run(RecordTable<MarkRecord>& marks, std::vector<SyncRecord> waits = {}) {
+    remove_marked_spans(session.s, tracks, static_cast<int>(tracks.size()) - 1, marks,
+                        table_of(std::move(waits)));
+  }
+  Bytes events(size_t buffer) { return events_of(tracks[buffer]); }
+};
+
+TEST_F(Marks, PairOfAtMarksCollapsesTheSpanKeepingTheLastControllerValues) {
+  song({{0x00, 0x90, 0x3C, 0x64,                // 0 note on
+         0x85, 0x3C, 0x80, 0x3C, 0x00,          // 700 note off
+         0x64, 0xB0, 0x07, 0x64,                // 800 volume 100
+         0x64, 0x07, 0x50,                      // 900 volume 80 (running status)
+         0x64, 0x90, 0x3E, 0x64,                // 1000 note on
+         0x81, 0x48, 0xB0, 0x07, 0x40,          // 1200 volume 64
+         0x83, 0x10, 0x90, 0x40, 0x64,          // 1600 note on
+         0x64, 0xFF, 0x2F, 0x00},               // 1700
+        kEmpty});
+  auto marks = table_of<MarkRecord>({at_mark(0, 768), at_mark(1, 1536)});
+  run(marks);
+  EXPECT_EQ(events(1), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x85, 0x3C, 0x80, 0x3C, 0x00, 0x44, 0xB0,
+                              0x07, 0x64, 0x00, 0xB0, 0x07, 0x40, 0x40, 0x90, 0x40, 0x64, 0x64,
+                              0xFF, 0x2F, 0x00}));
+  EXPECT_EQ(test::lines_of(tracks, 1),
+            (std::vector<std::string>{"@0 (+0) NoteOn ch1 60 100", "@700 (+700) NoteOff ch1 60 0",
+                                      "@768 (+68) Control ch1 7 100", "@768 (+0) Control ch1 7 64",
+                                      "@832 (+64) NoteOn ch1 64 100", "@932 (+100) EndOfTrack"}));
+  EXPECT_EQ(events(0), kConductor);  // ends before the span
+  EXPECT_EQ(events(2), kEmpty);
+  EXPECT_EQ(marks.items[0].kind, 0);
+  EXPECT_EQ(marks.items[1].kind, 0);
+  EXPECT_EQ(session.messages(), "");
+  test::expect_valid_smf(test::smf_of(tracks));
+}
+
+TEST_F(Marks, EventExactlyAtTheSpanStartGetsTheTextInFrontOfIt) {
+  song({{0x00, 0x90, 0x3C, 0x64, 0x83, 0x00, 0x80, 0x3C, 0x00,  // 0, 384
+         0x83, 0x00, 0xB0, 0x0A, 0x20,                          // 768 pan
+         0x60, 0xFF, 0x2F, 0x00},                               // 864
+        {0x00, 0x91, 0x3C, 0x64, 0x86, 0x10, 0x81, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00},  // 784
+        {0x00, 0xB2, 0x07, 0x64, 0x86, 0x00, 0x0A, 0x20, 0x00, 0xFF, 0x2F, 0x00}});  // 768, running
+  auto marks = table_of<MarkRecord>({at_mark(0, 768), at_mark(0, 800)});
+  run(marks);
+  EXPECT_EQ(events(1), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x83, 0x00, 0x80, 0x3C, 0x00, 0x83, 0x00,
+                              0xFF, 0x01, 0x03, '[', '@', ']', 0x00, 0xB0, 0x0A, 0x20, 0x40, 0xFF,
+                              0x2F, 0x00}));
+  EXPECT_EQ(events(2),
+            (Bytes{0x00, 0x91, 0x3C, 0x64, 0x86, 0x00, 0x81, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
+  // The event at 768 relied on running status: after the text it carries its own.
+  EXPECT_EQ(events(3), (Bytes{0x00, 0xB2, 0x07, 0x64, 0x86, 0x00, 0xFF, 0x01, 0x03, '[', '@', ']',
+                              0x00, 0xB2, 0x0A, 0x20, 0x00, 0xFF, 0x2F, 0x00}));
+  test::expect_valid_smf(test::smf_of(tracks));
+}
+
+TEST_F(Marks, SingleAtMarkCutsToTheEndAndIsReported) {
+  song({{0x00, 0x90, 0x3C, 0x64, 0x64, 0x80, 0x3C, 0x00, 0x64, 0xB0, 0x07, 0x50, 0x64, 0x90,
+         0x3E, 0x64, 0x64, 0xFF, 0x2F, 0x00}});
+  auto marks = table_of<MarkRecord>({at_mark(0, 150)});
+  run(marks);
+  EXPECT_EQ(events(1), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x64, 0x80, 0x3C, 0x00, 0x32, 0xB0, 0x07,
+                              0x50, 0x00, 0xFF, 0x2F, 0x00}));
+  EXPECT_EQ(session.messages(), test::sjis("[@]が1個足りないか多すぎます。\n"));
+}
+
+TEST_F(Marks, CutMarkCutsOnlyItsOwnTrackUpToItsNextMark) {
+  const Bytes track{0x00, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+  song(std::vector<Bytes>(6, track));
+  auto marks = table_of<MarkRecord>({cut_mark(3, 100), cut_mark(5, 150), cut_mark(3, 300)});
+  run(marks);
+  for (size_t b = 1; b <= 6; ++b) {
+    if (b == 4) continue;
+    EXPECT_EQ(events(b), track) << b;
+  }
+  // 480 - (300 - 100) = 280.
+  EXPECT_EQ(events(4),
+            (Bytes{0x00, 0x90, 0x3C, 0x64, 0x82, 0x18, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
+  EXPECT_EQ(marks.items[0].kind, 0);
+  EXPECT_EQ(marks.items[1].kind, 1);
+  EXPECT_EQ(marks.items[2].kind, 0);
+}
+
+TEST_F(Marks, EmptyTracksAndTracksEndingBeforeTheSpanAreLeftAlone) {
+  const Bytes short_track{0x00, 0x90, 0x3C, 0x64, 0x10, 0x80, 0x3C, 0x00, 0x10, 0xFF, 0x2F, 0x00};
+  song({kEmpty, short_track}, kEmpty);
+  auto marks = table_of<MarkRecord>({at_mark(0, 0), at_mark(0, 100)});
+  run(marks);
+  EXPECT_EQ(events(0), kEmpty);
+  EXPECT_EQ(events(1), kEmpty);
+  // Its first event, at 0, is filtered as the span's first; the end of track
+  // at 32 lies in the span.
+  EXPECT_EQ(events(2), (Bytes{0x00, 0xFF, 0x01, 0x03, '[', '@', ']', 0x00, 0xFF, 0x2F, 0x00}));
+  song({short_track});
+  auto later = table_of<MarkRecord>({at_mark(0, 100), at_mark(0, 200)});
+  run(later);
+  EXPECT_EQ(events(1), short_track);
+}
+
+TEST_F(Marks, StatusTakenFromADeletedEventIsWrittenOut) {
+  song({{0x00, 0xB0, 0x07, 0x64,  // 0
+         0x64, 0x90, 0x3C, 0x64,  // 100 note on: the span's first event, deleted
+         0x0A, 0xB0, 0x07, 0x10,  // 110 volume, replaced at 130
+         0x0A, 0x0A, 0x40,        // 120 pan, running status
+         0x0A, 0x07, 0x20,        // 130 volume, running status
+         0x14, 0x90, 0x3E, 0x64,  // 150 note on, deleted
+         0x64, 0x3E, 0x00,        // 250 note off, running status: after the span
+         0x0A, 0xFF, 0x2F, 0x00}});
+  auto marks = table_of<MarkRecord>({at_mark(0, 100), at_mark(0, 200)});
+  run(marks);
+  EXPECT_EQ(events(1), (Bytes{0x00, 0xB0, 0x07, 0x64, 0x64, 0xFF, 0x01, 0x03, '[', '@', ']', 0x00,
+                              0xB0, 0x0A, 0x40, 0x00, 0x07, 0x20, 0x32, 0x90, 0x3E, 0x00, 0x0A,
+                              0xFF, 0x2F, 0x00}));
+  test::expect_valid_smf(test::smf_of(tracks));
+}
+
+TEST_F(Marks, SpanStartingAtZeroMovesAFirstEventThatComesLater) {
+  song({{0x30, 0x90, 0x3C, 0x64, 0x30, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}});
+  auto marks = table_of<MarkRecord>({at_mark(0, 0), at_mark(0, 24)});
+  run(marks);
+  EXPECT_EQ(events(1), (Bytes{0x18, 0x90, 0x3C, 0x64, 0x30, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
+  // The conductor's tempo stands at 0 itself.
+  EXPECT_EQ(events(0), (Bytes{0x00, 0xFF, 0x01, 0x03, '[', '@', ']', 0x00, 0xFF, 0x51, 0x03, 0x07,
+                              0xA1, 0x20, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
+TEST_F(Marks, CutMarkInsideTheAtSpanStartsWhereThatSpanWasCut) {
+  song({{0x00, 0x90, 0x3C, 0x64, 0x83, 0x00, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00},
+        {0x00, 0x91, 0x3C, 0x64,         // 0
+         0x82, 0x5E, 0x81, 0x3C, 0x00,   // 350
+         0x64, 0x91, 0x3E, 0x64,         // 450
+         0x81, 0x16, 0x81, 0x3E, 0x00,   // 600
+         0x64, 0xFF, 0x2F, 0x00}});      // 700
+  auto marks = table_of<MarkRecord>(
+      {at_mark(0, 100), at_mark(0, 300), cut_mark(1, 200), cut_mark(1, 500)});
+  run(marks);
+  EXPECT_EQ(events(1),
+            (Bytes{0x00, 0x90, 0x3C, 0x64, 0x81, 0x38, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
+  // After the [@] cut track 1 holds 0, 150, 250, 400, 500; its [!] span is
+  // 100..300 of that time line.
+  EXPECT_EQ(events(2), (Bytes{0x00, 0x91, 0x3C, 0x64, 0x64, 0x81, 0x3C, 0x00, 0x64, 0x81, 0x3E,
+                              0x00, 0x64, 0xFF, 0x2F, 0x00}));
+}
+
+TEST_F(Marks, MarksAreTimedOnTheSynchronisedTimeLine) {
+  // Track 1 waited at 40 and resumed at 136: its mark at 48 stands at 144.
+  song({{0x00, 0x90, 0x3C, 0x64, 0x81, 0x00, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}, kEmpty});
+  auto marks = table_of<MarkRecord>({at_mark(1, 48), at_mark(0, 100)});
+  run(marks, {{12, 40, 1, 136, 1}});
+  // 128 lies in 100..144: the note off moves to 100.
+  EXPECT_EQ(events(1), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x64, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
+  EXPECT_EQ(marks.items[0].time, 100);  // sorted by their synchronised clocks
+}
+
+TEST_F(Marks, UnexpectedBytesAreReportedAndSteppedOver) {
+  // A data byte before any status: skipped with its delta, which counts.
+  song({{0x05, 0x40, 0x00, 0x90, 0x3C, 0x64, 0x64, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00},
+        {0x00, 0xFF, 0x03, 0x01, 'A', 0x3C, 0xFF, 0x01, 0x01, 'B', 0x28, 0x40, 0x0A, 0xFF, 0x2F, 0x00},
+        {0x00, 0x90, 0x3C, 0x64, 0x3C, 0xB0, 0x07, 0x10, 0x28, 0xF3, 0x0A, 0x80, 0x3C, 0x00, 0x0A,
+         0xFF, 0x2F, 0x00}});
+  auto marks = table_of<MarkRecord>({at_mark(0, 50), at_mark(0, 200)});
+  run(marks);
+  EXPECT_EQ(events(1), (Bytes{0x05, 0x40, 0x00, 0x90, 0x3C, 0x64, 0x2D, 0x80, 0x3C, 0x00, 0x00,
+                              0xFF, 0x2F, 0x00}));
+  EXPECT_EQ(events(2), (Bytes{0x00, 0xFF, 0x03, 0x01, 'A', 0x32, 0xFF, 0x01, 0x01, 'B', 0x28, 0x40,
+                              0x00, 0xFF, 0x2F, 0x00}));
+  // F3 is kept at the span's start, stepped over by its status byte alone.
+  EXPECT_EQ(events(3), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x32, 0xB0, 0x07, 0x10, 0x00, 0xF3, 0x00,
+                              0xFF, 0x2F, 0x00}));
+  EXPECT_EQ(session.messages(), "[@40]err\nerr_[40]\nF?(f3): error!\n");
+}
+
+}  // namespace
+}  // namespace orvo
