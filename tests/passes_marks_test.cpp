@@ -182,6 +182,21 @@ TEST_F(Marks, MarksAreTimedOnTheSynchronisedTimeLine) {
   EXPECT_EQ(marks.items[0].time, 100);  // sorted by their synchronised clocks
 }
 
+// Notes inside a span disappear; a note struck before the span and released
+// inside it would then sound for ever. Its note-off stays, at the start.
+TEST_F(Marks, NoteStruckBeforeTheSpanKeepsItsNoteOff) {
+  // 60 on at 0, off at 150; 62 on at 120, off at 180; 64 on at 160, off at 250.
+  song({{0x00, 0x90, 0x3C, 0x64, 0x78, 0x3E, 0x64, 0x1E, 0x3C, 0x00, 0x0A, 0x40, 0x64, 0x14,
+         0x3E, 0x00, 0x46, 0x40, 0x00, 0x00, 0xFF, 0x2F, 0x00}});
+  auto marks = table_of<MarkRecord>({at_mark(0, 100), at_mark(0, 200)});
+  run(marks);
+  // 62, the first event after the start, is kept and moves to 100; the
+  // offs of 60 and 62 stand there with it (62's with its status written out,
+  // as the on of 64 in front of it went). 64's later off stays.
+  EXPECT_EQ(events(1), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x64, 0x3E, 0x64, 0x00, 0x3C, 0x00, 0x00,
+                              0x90, 0x3E, 0x00, 0x32, 0x40, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
 TEST_F(Marks, UnexpectedBytesAreReportedAndSteppedOver) {
   // A data byte before any status: skipped with its delta, which counts.
   song({{0x05, 0x40, 0x00, 0x90, 0x3C, 0x64, 0x64, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00},
@@ -194,9 +209,10 @@ TEST_F(Marks, UnexpectedBytesAreReportedAndSteppedOver) {
                               0xFF, 0x2F, 0x00}));
   EXPECT_EQ(events(2), (Bytes{0x00, 0xFF, 0x03, 0x01, 'A', 0x32, 0xFF, 0x01, 0x01, 'B', 0x28, 0x40,
                               0x00, 0xFF, 0x2F, 0x00}));
-  // F3 is kept at the span's start, stepped over by its status byte alone.
+  // F3 is kept at the span's start, stepped over by its status byte alone;
+  // the note struck before the span keeps its note-off there too.
   EXPECT_EQ(events(3), (Bytes{0x00, 0x90, 0x3C, 0x64, 0x32, 0xB0, 0x07, 0x10, 0x00, 0xF3, 0x00,
-                              0xFF, 0x2F, 0x00}));
+                              0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}));
   EXPECT_EQ(session.messages(), "[@40]err\nerr_[40]\nF?(f3): error!\n");
 }
 

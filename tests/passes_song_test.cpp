@@ -73,9 +73,11 @@ TEST_F(Song, AtMarksCutTheSpanOutOfEveryTrack) {
                                 .build());
   EXPECT_EQ(test::event_lines(mid, 1),
             (std::vector<std::string>{"@0 (+0) PitchBend ch1 8192", "@0 (+0) NoteOn ch1 60 127",
-                                      "@96 (+96) Meta 01 '[@]'", "@96 (+0) NoteOn ch1 64 127",
-                                      "@192 (+96) NoteOn ch1 64 0", "@192 (+0) EndOfTrack"}));
-  // The note off at 96 is the span's first event and goes with the span.
+                                      "@96 (+96) Meta 01 '[@]'", "@96 (+0) NoteOn ch1 60 0",
+                                      "@96 (+0) NoteOn ch1 64 127", "@192 (+96) NoteOn ch1 64 0",
+                                      "@192 (+0) EndOfTrack"}));
+  // The note-off at 96 is the span's first event; the note was struck before
+  // the span, so its note-off stays. The second track's note sounds through.
   EXPECT_EQ(test::event_lines(mid, 2),
             (std::vector<std::string>{"@48 (+48) PitchBend ch2 8192", "@48 (+0) NoteOn ch2 65 127",
                                       "@144 (+96) NoteOn ch2 65 0", "@144 (+0) EndOfTrack"}));

@@ -30,6 +30,32 @@ bool is_note(const WalkEvent& ev) {
   return !ev.stray && (ev.status & 0xF0) >= 0x80 && (ev.status & 0xF0) <= 0x90;
 }
 
+// Keys sounding at the span's start, per channel: before the span a note-on
+// sets its key and a note-off (8n, or 9n at velocity 0) clears it; inside it
+// only the note-offs of those keys count.
+struct SoundingKeys {
+  std::array<std::array<bool, 128>, 16> on{};
+
+  bool* key_of(const uint8_t* bytes, const WalkEvent& ev, bool& off) {
+    const size_t data = ev.running ? ev.status_pos : ev.status_pos + 1;
+    off = (ev.status & 0xF0) == 0x80 || bytes[data + 1] == 0;
+    return &on[ev.status & 0x0F][bytes[data] & 0x7F];
+  }
+  void follow(const uint8_t* bytes, const WalkEvent& ev) {
+    bool off;
+    bool* key = key_of(bytes, ev, off);
+    *key = !off;
+  }
+  // True when `ev` is the note-off of a key sounding since before the span.
+  bool release(const uint8_t* bytes, const WalkEvent& ev) {
+    bool off;
+    bool* key = key_of(bytes, ev, off);
+    if (!off || !*key) return false;
+    *key = false;
+    return true;
+  }
+};
+
 // The key of a change the span keeps only the last of, or kNoEvent.
 size_t kept_key(const uint8_t* bytes, const WalkEvent& ev) {
   if (ev.stray || ev.status >= 0xF0) return kNoEvent;
@@ -88,6 +114,7 @@ struct SpanWriter {
   ChunkOut& out;
   const uint8_t* bytes;
   const std::array<size_t, kKeys>& last;  // start of the surviving change per key
+  SoundingKeys& sounding;                 // keys struck before the span and not yet released
   bool dropped = false;                   // the event just before was deleted
 };
 
@@ -101,7 +128,10 @@ void write_inside(SpanWriter& w, const WalkEvent& ev, bool after_text) {
   }
   if (is_other_system(ev.status)) report(w.s.err, "F?(%.2x): error!\n", ev.status);
   const size_t key = kept_key(w.bytes, ev);
-  if (is_note(ev) || (key != kNoEvent && w.last[key] != ev.start)) {
+  // Notes inside the span disappear, but a note struck before it keeps its
+  // note-off (at the span's start), or it would sound on for ever.
+  const bool drop_note = is_note(ev) && !w.sounding.release(w.bytes, ev);
+  if (drop_note || (key != kNoEvent && w.last[key] != ev.start)) {
     w.dropped = true;
     return;
   }
@@ -134,6 +164,7 @@ void collapse_span(Session& s, TrackBuffer& tb, int64_t start, int64_t end) {
   // Walk to the first event at or after the span's start: X.
   SpanWalk walk{8, 0, 0};
   WalkEvent x;
+  SoundingKeys sounding;
   for (;;) {
     if (!read_track_event(bytes, walk.pos, limit, walk.running, x)) return;
     walk.time += x.delta;
@@ -145,6 +176,7 @@ void collapse_span(Session& s, TrackBuffer& tb, int64_t start, int64_t end) {
     if (is_other_system(x.status)) report(s.err, "F?(%.2x): error!\n", x.status);
     if (is_end_of_track(bytes, x)) return;
     if (walk.time >= start) break;
+    if (is_note(x)) sounding.follow(bytes, x);
   }
   const bool at_start = walk.time == start;
 
@@ -165,7 +197,7 @@ void collapse_span(Session& s, TrackBuffer& tb, int64_t start, int64_t end) {
   ChunkOut out;
   start_chunk(out, tb, limit + sizeof kSpanText + 8);
   put_span(out, bytes, 8, x.start);
-  SpanWriter w{s, out, bytes, last};
+  SpanWriter w{s, out, bytes, last, sounding};
   if (at_start) {
     // The text takes X's delta time; X follows it at 0 as the span's first event.
     put_span(out, bytes, x.start, x.status_pos);
@@ -176,6 +208,7 @@ void collapse_span(Session& s, TrackBuffer& tb, int64_t start, int64_t end) {
     // span's length when it lies beyond the span.
     const int64_t cut = std::max<int64_t>(0, std::min(walk.time, end) - start);
     put_event_at(out, bytes, x, x.delta - cut, false);
+    if (is_note(x)) sounding.follow(bytes, x);  // a kept note-on keeps its note-off too
   }
 
   WalkEvent ev;
