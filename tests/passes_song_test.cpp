@@ -117,5 +117,18 @@ TEST_F(Song, LoopCountsAreFittedToTheLongestLoopedTrack) {
   EXPECT_EQ(test::event_lines(mid, 2).back(), "@800 (+0) EndOfTrack");
 }
 
+// A [coda] .. [tocoda] loop counts like [do]..[loop]: A's pass of 96 clocks
+// is fitted to B's 300 with three passes.
+TEST_F(Song, BackwardToCodaLoopsAreFittedToo) {
+  const Bytes zmd = ZmdBuilder()
+                        .track(test::kMidi1, {kMark, 6, 60, 96, 96, kMark, 7})
+                        .track(test::kMidi1 + 1, {kMark, kDo, 62, 250, 250, 64, 50, 50, kMark, kLoop})
+                        .build();
+  const Bytes mid = convert(zmd, {"-J", "-L1", "-F0"});
+  EXPECT_NE(result.err.find(sjis("[do]～[loop]の展開回数を調整します。\n")), std::string::npos);
+  EXPECT_EQ(test::event_lines(mid, 1).back(), "@288 (+0) EndOfTrack");
+  EXPECT_EQ(test::event_lines(mid, 2).back(), "@300 (+0) EndOfTrack");
+}
+
 }  // namespace
 }  // namespace orvo
