@@ -252,6 +252,19 @@ TEST(TrackFadeOut, SlowFadeOverAShortBodyIsNotRestarted) {
   EXPECT_EQ(r.lines.back(), "@16256 (+0) EndOfTrack");
 }
 
+// A speed of 64 or more gives a step of 128 or more: read as a signed byte
+// it would never let the fade fall, and the loop would never end.
+TEST(TrackFadeOut, FastFadeSpeedsEndTheTrack) {
+  TrackHarness h;
+  const TrackResult r = h.convert({0xB6, 27, kC0, kDo, 60, 48, 40, kC0, kLoop}, loops(1, 100));
+  EXPECT_EQ(r.err, track_line("[do][loop]"));
+  EXPECT_LT(r.lines.size(), 200u);
+  // A6 with a speed of -100 (a fade-in) rises just as fast.
+  const TrackResult in = h.convert({0xB6, 27, 0xA6, 0x9C, 0xD0, 200, 0, 0xA0, 1});
+  EXPECT_EQ(in.lines[in.lines.size() - 2], "@200 (+35) Program ch1 0");
+  EXPECT_NE(in.lines[in.lines.size() - 3].find("Control ch1 7 100"), std::string::npos);
+}
+
 TEST(TrackGates, RLimitsGatesOfNotesAfterAtR) {
   TrackHarness h;
   TrackInputs in = midi_track();
