@@ -127,12 +127,11 @@ Figures convert_once(const Input& in) {
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   Figures fig;
-  orvo::pass_times = &fig.passes;
   const auto t0 = std::chrono::steady_clock::now();
   const int status =
-      orvo::run_orvo(orvo::Console{input, out, err}, static_cast<int>(argv.size()), argv.data());
+      orvo::run_orvo(orvo::Console{input, out, err}, static_cast<int>(argv.size()), argv.data(),
+                     &fig.passes);
   fig.wall = seconds_since(t0);
-  orvo::pass_times = nullptr;
   std::fseek(out, 0, SEEK_END);
   fig.bytes = std::ftell(out);
   if (status != 0) std::fprintf(stderr, "%s: conversion ended with status %d\n", in.name.c_str(), status);

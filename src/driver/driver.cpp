@@ -34,7 +34,7 @@ void synchronise(Session& s, Conversion& c) {
   report(s.err, "\nSetting Synchronous.");
   const double started = pass_clock();
   synchronise_tracks(s, c.tracks, c.tables.sync, c.chunk_sizes);
-  add_pass_time(&PassTimes::synchronise, started);
+  add_pass_time(s.pass_times, &PassTimes::synchronise, started);
 }
 
 // The passes build each edited chunk anew, sized for what they write, so the
@@ -47,7 +47,7 @@ void run_passes(Session& s, Conversion& c) {
     const double started = pass_clock();
     insert_tempo_events(s, c.tracks[0], c.tables.tempo, c.tables.sync, c.options.timer_a);
     c.chunk_sizes[0] = chunk_length(c.tracks[0]) + size_t{8};
-    add_pass_time(&PassTimes::tempo, started);
+    add_pass_time(s.pass_times, &PassTimes::tempo, started);
   }
   if (!c.tables.mark.items.empty()) {
     const double started = pass_clock();
@@ -56,7 +56,7 @@ void run_passes(Session& s, Conversion& c) {
     for (size_t k = 0; k < c.tracks.size(); ++k) {
       c.chunk_sizes[k] = chunk_length(c.tracks[k]) + size_t{8};
     }
-    add_pass_time(&PassTimes::marks, started);
+    add_pass_time(s.pass_times, &PassTimes::marks, started);
   }
 }
 
@@ -127,11 +127,12 @@ void convert_one_track(Session& s, Conversion& c, int k) {
                 c.do_times[static_cast<size_t>(k) - 1], c.loop_times[static_cast<size_t>(k) - 1]);
 }
 
-int run_orvo(const Console& console, int argc, const char* const* argv) {
+int run_orvo(const Console& console, int argc, const char* const* argv, PassTimes* times) {
   auto session = std::make_unique<Session>();
   Session& s = *session;
   s.console = console;
   s.err.file = console.err;
+  s.pass_times = times;
   int status = 0;
   try {
     auto conversion = std::make_unique<Conversion>();

@@ -17,8 +17,10 @@
 namespace orvo {
 
 // Runs one whole conversion, as the command line describes it, on the given
-// console streams. Returns the exit status; never ends the process.
-int run_orvo(const Console& console, int argc, const char* const* argv);
+// console streams. Returns the exit status; never ends the process. With
+// `times`, the seconds spent in each post-conversion pass are added there.
+int run_orvo(const Console& console, int argc, const char* const* argv,
+             PassTimes* times = nullptr);
 
 // Everything the driver owns for the length of a run.
 struct Conversion {

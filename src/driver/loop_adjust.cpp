@@ -62,13 +62,13 @@ void adjust_loops(Session& s, Conversion& c) {
     o.fade_delay = fit.fade_delay;
     convert_one_track(s, c, k);
   }
-  add_pass_time(&PassTimes::loops, started);
+  add_pass_time(s.pass_times, &PassTimes::loops, started);
 
   if (!c.tables.sync.items.empty()) {
     report(s.err, "\nSetting Synchronous.");
     const double sync_started = pass_clock();
     synchronise_tracks(s, c.tracks, c.tables.sync, c.chunk_sizes);
-    add_pass_time(&PassTimes::synchronise, sync_started);
+    add_pass_time(s.pass_times, &PassTimes::synchronise, sync_started);
   }
 }
 

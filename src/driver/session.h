@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "driver/console.h"
+#include "passes/pass_times.h"
 #include "render/render_state.h"
 #include "smf/events.h"
 #include "zmd/waveform.h"
@@ -22,6 +23,7 @@ struct Session {
   int tempo_rounding = 0;                              // -U: tempo values rounded, not truncated
   WaveformTable waveforms;                             // common command 0x4A
   RenderState render;                                  // note renderer and modulation generator
+  PassTimes* pass_times = nullptr;                     // the benchmark's timing of the passes
 };
 
 // Sets all channel init flags to 0.

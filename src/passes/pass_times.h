@@ -10,15 +10,11 @@ struct PassTimes {
   double marks = 0;
 };
 
-// Where the driver adds the time of each pass it runs; null (the default)
-// times nothing. Only the benchmark sets it.
-extern PassTimes* pass_times;
-
 // Seconds on a steady clock.
 double pass_clock();
 
-// Adds the time since `started` (a pass_clock reading) to `slot` of
-// *pass_times, when it is set.
-void add_pass_time(double PassTimes::*slot, double started);
+// Adds the time since `started` (a pass_clock reading) to `slot` of *times,
+// when the run is timed (times is not null).
+void add_pass_time(PassTimes* times, double PassTimes::*slot, double started);
 
 }  // namespace orvo
