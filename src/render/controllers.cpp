@@ -73,17 +73,16 @@ size_t write_exclusive(Session& s, uint8_t* out, int32_t& pending, const uint8_t
                        const uint8_t* body, int count, int framing, uint8_t running_flag) {
   // Every byte inside the message must be a data byte; anything above is
   // held at 0x7F, and the checksum covers the bytes as written.
-  auto data = [](uint8_t b) { return b < 0x80 ? b : uint8_t{0x7F}; };
   size_t n = write_vlq(out, pending);
   pending = 0;
   if (framing != 0) {
     out[n++] = 0xF0;
     n += write_vlq(out + n, count + 6);
-    for (int i = 0; i < 4; ++i) out[n++] = data(header[i]);
+    for (int i = 0; i < 4; ++i) out[n++] = exclusive_data_byte(header[i]);
   }
   int sum = 0;
   for (int i = 0; i < count; ++i) {
-    const uint8_t b = data(body[i]);
+    const uint8_t b = exclusive_data_byte(body[i]);
     sum += b;
     out[n++] = b;
   }

@@ -35,6 +35,10 @@ size_t put_channel_init(RunningStatus& rs, uint8_t* out, int gap, int32_t& pendi
 // Ticks the sequence occupies: 19 * gap.
 int32_t channel_init_span(int gap);
 
+// A byte inside an exclusive message: anything that is no data byte (0x80
+// and above, other than the closing F7 the writer adds) is held at 0x7F.
+inline uint8_t exclusive_data_byte(uint8_t b) { return b < 0x80 ? b : uint8_t{0x7F}; }
+
 // Bytes put_channel_init can write at most (delta times of up to 4 bytes).
 constexpr size_t kChannelInitMaxBytes = 19 * 7;
 

@@ -14,9 +14,6 @@ constexpr uint8_t kEnd = 0xFF;  // ends the data of EA
 constexpr uint8_t kSysEx = 0xF0;
 constexpr uint8_t kEndOfExclusive = 0xF7;
 
-// Inside an exclusive message every byte must be a data byte.
-uint8_t data_byte(uint8_t b) { return b < 0x80 ? b : uint8_t{0x7F}; }
-
 // F0, VLQ(count + 1), the collected bytes, F7 at the pending delta.
 void write_raw_exclusive(Track& t) {
   TrackState& st = t.st;
@@ -25,7 +22,7 @@ void write_raw_exclusive(Track& t) {
   size_t n = write_vlq(out, st.pendingDelta);
   out[n++] = kSysEx;
   n += write_vlq(out + n, static_cast<int32_t>(st.rawBuffer.size() + 1));
-  for (uint8_t b : st.rawBuffer) out[n++] = data_byte(b);
+  for (uint8_t b : st.rawBuffer) out[n++] = exclusive_data_byte(b);
   out[n++] = kEndOfExclusive;
   t.tb.pos += n;
   st.rawBuffer.clear();
@@ -60,8 +57,8 @@ void cmd_exclusive(Track& t) {
   size_t n = write_vlq(out, st.pendingDelta);
   out[n++] = kSysEx;
   n += write_vlq(out + n, static_cast<int32_t>(4 + count + 1));
-  for (int i = 0; i < 4; ++i) out[n++] = data_byte(st.exclusiveHeader[i]);
-  for (int64_t i = 0; i < count; ++i) out[n++] = data_byte(data[i]);
+  for (int i = 0; i < 4; ++i) out[n++] = exclusive_data_byte(st.exclusiveHeader[i]);
+  for (int64_t i = 0; i < count; ++i) out[n++] = exclusive_data_byte(data[i]);
   out[n++] = kEndOfExclusive;
   t.tb.pos += n;
   t.offset = first + count + 1;

@@ -80,6 +80,18 @@ void do_command(Track& t) {
   if (t.in.loop_count == 0) write_loop_start(t);
 }
 
+// One more pass of a loop whose body starts at `restart`: the body plays
+// again until loopCount passes are done, then the closing steps follow.
+void end_of_pass(Track& t, int64_t restart, bool loop_command) {
+  TrackState& st = t.st;
+  st.loopPass += 1;
+  if (st.loopPass < t.in.loop_count) {
+    t.offset = restart;
+    return;
+  }
+  close_loop(t, restart, loop_command);
+}
+
 void loop_command(Track& t) {
   TrackState& st = t.st;
   if (st.doPos == 0) {
@@ -87,12 +99,7 @@ void loop_command(Track& t) {
     return;
   }
   if (st.loopPass == 0) t.loopTime = st.absTime;
-  st.loopPass += 1;
-  if (st.loopPass < t.in.loop_count) {
-    t.offset = st.doPos;
-    return;
-  }
-  close_loop(t, st.doPos, true);
+  end_of_pass(t, st.doPos, true);
 }
 
 // [tocoda] jumps to the [coda]. One whose [coda] lies behind it closes a loop
@@ -110,12 +117,7 @@ void tocoda_command(Track& t, int64_t command_end) {
     t.doTime = st.codaTime;
     t.loopTime = st.absTime;
   }
-  st.loopPass += 1;
-  if (st.loopPass < t.in.loop_count) {
-    t.offset = st.codaPos;
-    return;
-  }
-  close_loop(t, st.codaPos, false);
+  end_of_pass(t, st.codaPos, false);
 }
 
 void push_repeat(RepeatStack& r, int32_t count) {
