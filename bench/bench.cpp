@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "passes/pass_times.h"
+#include "run/pass_times.h"
 #include "support/zmd_builder.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "driver/exit.h"
+#include "run/exit.h"
 #include "support/run.h"
 #include "support/smf_check.h"
 #include "support/zmd_builder.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/cp932.h"
+#include "run/cp932.h"
 #include "support/run.h"
 
 namespace orvo {
@@ -25,7 +25,7 @@ struct Pair {
 };
 
 constexpr Pair kTable[] = {
-#include "driver/cp932_table.inc"
+#include "run/cp932_table.inc"
 };
 
 std::string utf8(uint32_t c) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/exit.h"
-#include "driver/session.h"
+#include "run/exit.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 #include "support/run.h"
 #include "zmd/mdd.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/exit.h"
 #include "driver/options.h"
+#include "run/exit.h"
 #include "support/run.h"
 
 namespace orvo {

@@ -4,11 +4,11 @@
 
 #include <random>
 
-#include "driver/exit.h"
 #include "passes/mark_removal.h"
 #include "passes/synchronise.h"
 #include "passes/tempo_insert.h"
 #include "passes_test_chunks.h"
+#include "run/exit.h"
 
 namespace orvo {
 namespace {

@@ -2,10 +2,10 @@
 // after each wait is lengthened, resized and its resume time recorded.
 #include <gtest/gtest.h>
 
-#include "driver/exit.h"
 #include "passes/schedule.h"
 #include "passes/synchronise.h"
 #include "passes_test_chunks.h"
+#include "run/exit.h"
 #include "support/run.h"
 
 namespace orvo {

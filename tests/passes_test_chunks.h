@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/records.h"
-#include "driver/session.h"
+#include "run/records.h"
+#include "run/session.h"
 #include "smf/bytes.h"
 #include "smf/track_buffer.h"
 #include "support/smf_check.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
-#include "driver/exit.h"
 #include "driver/options.h"
+#include "run/console.h"
+#include "run/exit.h"
 #include "signature/signature.h"
 #include "support/run.h"
 

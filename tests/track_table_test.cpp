@@ -1,7 +1,7 @@
 // The track table behind the common section, read directly.
 #include <gtest/gtest.h>
 
-#include "driver/exit.h"
+#include "run/exit.h"
 #include "zmd/header.h"
 #include "zmd/track_table.h"
 

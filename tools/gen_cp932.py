@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/driver/cp932_table.inc, the UTF-8 to CP932 table of orvo's
+"""Writes src/run/cp932_table.inc, the UTF-8 to CP932 table of orvo's
 message converter, from Python's 'cp932' codec.
 
 Every BMP code point above ASCII that the codec encodes to one or two bytes
@@ -17,7 +17,7 @@ Usage: python3 tools/gen_cp932.py   (from anywhere; writes into the tree)
 import pathlib
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-OUT = ROOT / "src" / "driver" / "cp932_table.inc"
+OUT = ROOT / "src" / "run" / "cp932_table.inc"
 PER_LINE = 8
 
 

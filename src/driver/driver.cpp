@@ -4,13 +4,13 @@
 #include <exception>
 #include <new>
 
-#include "driver/exit.h"
-#include "driver/messages.h"
 #include "driver/naming.h"
 #include "passes/mark_removal.h"
-#include "passes/pass_times.h"
 #include "passes/synchronise.h"
 #include "passes/tempo_insert.h"
+#include "run/exit.h"
+#include "run/messages.h"
+#include "run/pass_times.h"
 #include "smf/bytes.h"
 #include "zmd/header.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "driver/options.h"
-#include "driver/session.h"
+#include "run/session.h"
 #include "signature/signature.h"
 #include "smf/track_buffer.h"
 #include "track/convert_track.h"

@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "driver/driver.h"
-#include "driver/messages.h"
-#include "passes/pass_times.h"
 #include "passes/synchronise.h"
+#include "run/messages.h"
+#include "run/pass_times.h"
 
 namespace orvo {
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "driver/cp932.h"
-#include "driver/exit.h"
-#include "driver/messages.h"
+#include "run/cp932.h"
+#include "run/exit.h"
+#include "run/messages.h"
 
 namespace orvo {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "driver/driver.h"
-#include "driver/exit.h"
+#include "run/exit.h"
 #include "smf/mthd.h"
 
 namespace orvo {

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "driver/alloc.h"
-#include "driver/exit.h"
+#include "run/alloc.h"
+#include "run/exit.h"
 
 namespace orvo {
 

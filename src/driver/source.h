@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/session.h"
+#include "run/session.h"
 #include "zmd/image.h"
 
 namespace orvo {

@@ -8,8 +8,8 @@
 #include <array>
 #include <limits>
 
-#include "driver/messages.h"
 #include "passes/event_walk.h"
+#include "run/messages.h"
 
 namespace orvo {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "driver/session.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

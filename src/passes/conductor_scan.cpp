@@ -1,7 +1,7 @@
 #include "passes/conductor_scan.h"
 
-#include "driver/messages.h"
 #include "passes/event_walk.h"
+#include "run/messages.h"
 
 namespace orvo {
 

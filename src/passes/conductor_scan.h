@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/session.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

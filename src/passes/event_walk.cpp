@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "driver/exit.h"
+#include "run/exit.h"
 #include "smf/bytes.h"
 #include "smf/vlq.h"
 

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "driver/messages.h"
 #include "passes/collapse_span.h"
 #include "passes/resume_shift.h"
 #include "passes/sort_by_clock.h"
+#include "run/messages.h"
 
 namespace orvo {
 

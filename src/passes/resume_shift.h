@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/records.h"
+#include "run/records.h"
 
 namespace orvo {
 

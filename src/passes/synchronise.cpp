@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "driver/exit.h"
 #include "passes/schedule.h"
 #include "passes/wait_patch.h"
+#include "run/exit.h"
 
 namespace orvo {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "driver/records.h"
-#include "driver/session.h"
+#include "run/records.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "driver/records.h"
+#include "run/records.h"
 
 namespace orvo {
 

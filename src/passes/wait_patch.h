@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/records.h"
+#include "run/records.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

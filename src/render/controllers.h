@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/session.h"
 #include "render/params.h"
+#include "run/session.h"
 
 namespace orvo {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/session.h"
+#include "run/session.h"
 
 namespace orvo {
 

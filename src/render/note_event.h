@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "driver/session.h"
 #include "render/render_note.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

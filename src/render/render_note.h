@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/session.h"
 #include "render/params.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "render/render_state.h"
+#include "run/render_state.h"
 
 namespace orvo {
 

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "driver/session.h"
 #include "render/controllers.h"
 #include "render/render_note.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <memory>
 
-#include "driver/exit.h"
-#include "driver/messages.h"
-#include "driver/naming.h"
-#include "driver/options.h"
+#include "run/convert_options.h"
+#include "run/exit.h"
+#include "run/file_names.h"
+#include "run/messages.h"
 #include "signature/signature_lines.h"
 
 namespace orvo {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "run/console.h"
 
 namespace orvo {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "driver/messages.h"
+#include "run/messages.h"
 
 namespace orvo {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/console.h"
+#include "run/console.h"
 #include "signature/signature.h"
 
 namespace orvo {

@@ -4,13 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace orvo {
+#include "run/running_status.h"
 
-// The running-status memory of the track being written.
-struct RunningStatus {
-  uint8_t last = 0xFF;  // status of the last channel event put_event1/2 wrote
-  uint8_t mode = 0xFF;  // value of the last reset; 0xFF = running status off
-};
+namespace orvo {
 
 // Running-status reset values: the conductor track and tracks under -s use
 // kStatusAlways, performance tracks kStatusRunning.

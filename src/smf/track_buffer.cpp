@@ -1,6 +1,6 @@
 #include "smf/track_buffer.h"
 
-#include "driver/alloc.h"
+#include "run/alloc.h"
 #include "smf/bytes.h"
 #include "smf/vlq.h"
 

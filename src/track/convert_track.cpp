@@ -2,9 +2,9 @@
 // optional initialisation sequence, the command loop and the end of track.
 #include "track/convert_track.h"
 
-#include "driver/alloc.h"
-#include "driver/messages.h"
 #include "render/controllers.h"
+#include "run/alloc.h"
+#include "run/messages.h"
 #include "smf/events.h"
 #include "smf/meta.h"
 #include "track/commands.h"

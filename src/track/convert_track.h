@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/records.h"
-#include "driver/session.h"
+#include "run/records.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 #include "zmd/image.h"
 

@@ -1,5 +1,5 @@
 // The one place that maps a track command byte to its handler.
-#include "driver/messages.h"
+#include "run/messages.h"
 #include "track/commands.h"
 #include "track/track_ops.h"
 

@@ -1,6 +1,6 @@
 // Repeat and jump structures: they move the read offset and count passes;
 // only the loop markers of -L 0 write MIDI data.
-#include "driver/alloc.h"
+#include "run/alloc.h"
 #include "smf/bytes.h"
 #include "smf/vlq.h"
 #include "track/commands.h"

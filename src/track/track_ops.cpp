@@ -1,9 +1,9 @@
 #include "track/track_ops.h"
 
-#include "driver/cp932.h"
-#include "driver/messages.h"
 #include "render/keys.h"
 #include "render/render_note.h"
+#include "run/cp932.h"
+#include "run/messages.h"
 #include "smf/events.h"
 
 namespace orvo {

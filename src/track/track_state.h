@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/session.h"
 #include "render/params.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 #include "track/convert_track.h"
 #include "zmd/image.h"

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "driver/exit.h"
-#include "driver/messages.h"
+#include "run/exit.h"
+#include "run/messages.h"
+#include "smf/events.h"
 #include "smf/meta.h"
 #include "smf/vlq.h"
 #include "zmd/common_ops.h"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/session.h"
+#include "run/session.h"
 #include "signature/signature.h"
 #include "smf/track_buffer.h"
 #include "zmd/image.h"

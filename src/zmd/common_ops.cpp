@@ -1,6 +1,6 @@
 #include "zmd/common_ops.h"
 
-#include "driver/exit.h"
+#include "run/exit.h"
 
 namespace orvo {
 

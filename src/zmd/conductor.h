@@ -3,11 +3,11 @@
 
 #include <cstdint>
 
+#include "run/waveform.h"
 #include "signature/signature.h"
 #include "smf/track_buffer.h"
 #include "zmd/common_ops.h"
 #include "zmd/image.h"
-#include "zmd/waveform.h"
 
 namespace orvo {
 

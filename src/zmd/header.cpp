@@ -1,7 +1,7 @@
 #include "zmd/header.h"
 
-#include "driver/exit.h"
-#include "driver/messages.h"
+#include "run/exit.h"
+#include "run/messages.h"
 
 namespace orvo {
 

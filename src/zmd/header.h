@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "driver/console.h"
+#include "run/console.h"
 #include "zmd/image.h"
 
 namespace orvo {

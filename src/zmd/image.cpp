@@ -1,6 +1,6 @@
 #include "zmd/image.h"
 
-#include "driver/alloc.h"
+#include "run/alloc.h"
 
 namespace orvo {
 

@@ -6,10 +6,10 @@
 #include <limits>
 #include <vector>
 
-#include "driver/alloc.h"
-#include "driver/exit.h"
-#include "driver/messages.h"
-#include "driver/naming.h"
+#include "run/alloc.h"
+#include "run/exit.h"
+#include "run/file_names.h"
+#include "run/messages.h"
 #include "smf/vlq.h"
 
 namespace orvo {

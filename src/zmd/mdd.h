@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/session.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {

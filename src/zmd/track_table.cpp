@@ -1,6 +1,6 @@
 #include "zmd/track_table.h"
 
-#include "driver/exit.h"
+#include "run/exit.h"
 
 namespace orvo {
 

@@ -1,6 +1,6 @@
 // Common command 0x4A: user waveform registration.
-#include "driver/alloc.h"
-#include "driver/exit.h"
+#include "run/alloc.h"
+#include "run/exit.h"
 #include "zmd/conductor.h"
 
 namespace orvo {

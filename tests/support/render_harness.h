@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/session.h"
 #include "render/params.h"
 #include "render/render_note.h"
+#include "run/session.h"
 #include "smf/track_buffer.h"
 
 namespace orvo::test {

@@ -8,8 +8,8 @@
 #include <random>
 #include <sstream>
 
-#include "driver/cp932.h"
 #include "driver/driver.h"
+#include "run/cp932.h"
 
 namespace orvo::test {
 

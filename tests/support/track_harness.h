@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/session.h"
+#include "run/session.h"
 #include "support/zmd_builder.h"
 #include "track/convert_track.h"
 

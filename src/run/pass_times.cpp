@@ -1,4 +1,4 @@
-#include "passes/pass_times.h"
+#include "run/pass_times.h"
 
 #include <chrono>
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "driver/exit.h"
+#include "run/exit.h"
 
 namespace orvo {
 

@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <string>
 
-#include "driver/console.h"
+#include "run/console.h"
 
 namespace orvo {
 

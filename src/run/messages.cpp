@@ -1,10 +1,10 @@
-#include "driver/messages.h"
+#include "run/messages.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "driver/cp932.h"
-#include "driver/exit.h"
+#include "run/cp932.h"
+#include "run/exit.h"
 
 namespace orvo {
 

@@ -1,4 +1,4 @@
-#include "driver/session.h"
+#include "run/session.h"
 
 namespace orvo {
 

@@ -5,11 +5,11 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/console.h"
-#include "passes/pass_times.h"
-#include "render/render_state.h"
-#include "smf/events.h"
-#include "zmd/waveform.h"
+#include "run/console.h"
+#include "run/pass_times.h"
+#include "run/render_state.h"
+#include "run/running_status.h"
+#include "run/waveform.h"
 
 namespace orvo {
 

@@ -1,4 +1,4 @@
-#include "driver/console.h"
+#include "run/console.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/alloc.h"
+#include "run/alloc.h"
 
 namespace orvo {
 

@@ -1,6 +1,6 @@
 // UTF-8 to CP932: a strict UTF-8 decoder feeding a binary search in the
-// generated table of CP932 codes (driver/cp932_table.inc).
-#include "driver/cp932.h"
+// generated table of CP932 codes (run/cp932_table.inc).
+#include "run/cp932.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,7 +15,7 @@ struct Cp932Pair {
 };
 
 constexpr Cp932Pair kTable[] = {
-#include "driver/cp932_table.inc"
+#include "run/cp932_table.inc"
 };
 
 constexpr uint32_t kInvalid = 0xFFFFFFFF;
