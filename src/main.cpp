@@ -5,5 +5,5 @@
 
 int main(int argc, char** argv) {
   std::setvbuf(stderr, nullptr, _IONBF, 0);
-  return orvo::run_orvo(orvo::Console{stdin, stdout, stderr}, argc, argv);
+  return orvo::run_orvo(orvo::standard_console(), argc, argv);
 }

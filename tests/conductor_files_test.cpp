@@ -33,10 +33,9 @@ class ConductorFiles : public ::testing::Test {
 
 TEST_F(ConductorFiles, MddMessagesAreSpacedByTheirWaitAndDelayTheTracks) {
   write_file(dir.file("SYSEX.MDD"), std::string("; GS reset and one more\r\nF0 41 10 42 12 40 00 7F 00 41 F7\r\nF0 7E 7F 09 01 F7\r\n"));
-  const RunResult r = convert(ZmdBuilder().mdd("sysex.dat").track(test::kMidi1, {}).build());
-  // The stored name is lower case; the file system here is case-sensitive.
+  const RunResult r = convert(ZmdBuilder().mdd("sysexes.dat").track(test::kMidi1, {}).build());
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, banner() + sjis("sysex.MDD:ファイルが存在しません。\n"));
+  EXPECT_EQ(r.err, banner() + sjis("sysexes.MDD:ファイルが存在しません。\n"));
   EXPECT_FALSE(has_output());
 
   const RunResult ok = convert(ZmdBuilder().mdd("SYSEX.dat").track(test::kMidi1, {}).build());

@@ -182,12 +182,19 @@ TEST(Options, SourcesPlainAndStandardInput) {
   EXPECT_TRUE(twice.out.empty());
 }
 
-TEST(Options, LongArgumentIsReportedAndStillUsed) {
+// A long name is no long switch: only switch groups draw the warning, so a
+// file with a long path converts without one.
+TEST(Options, LongSwitchGroupIsReportedAndStillUsedButALongNameIsNot) {
   const std::string name(70, 'a');
-  const Parsed p = parse({name});
+  Parsed p = parse({name, "-l3" + std::string(70, 'm')});
   ASSERT_TRUE(p.options);
   EXPECT_EQ(p.options->source_name, name);
+  EXPECT_EQ(p.options->loop_count, 3);
   EXPECT_EQ(p.err, sjis("option:オプション文字列が長すぎます。\n"));
+
+  p = parse({"/" + name + "/" + name + ".zmd"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.err, "");
 }
 
 TEST(Options, ErrorFileTakesEffectAtOnceAndAnUnopenableOneIsIgnored) {

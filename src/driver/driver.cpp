@@ -76,7 +76,7 @@ void convert(Session& s, Conversion& c, int argc, const char* const* argv) {
   c.timing.timebase = 192;
   c.start_offset = o.excl_wait;
 
-  loadsignature(o, c.signature, s.err);
+  loadsignature(o, c.signature, s.err, s.listings);
 
   c.tracks.resize(1);
   c.chunk_sizes.resize(1);
@@ -132,6 +132,7 @@ int run_orvo(const Console& console, int argc, const char* const* argv, PassTime
   Session& s = *session;
   s.console = console;
   s.err.file = console.err;
+  s.err.utf8 = console.err_utf8;
   s.pass_times = times;
   int status = 0;
   try {

@@ -2,6 +2,7 @@
 
 #include "driver/source.h"
 #include "run/exit.h"
+#include "run/file_lookup.h"
 
 namespace orvo {
 
@@ -14,9 +15,15 @@ ZmdImage resolve_names(Session& s, ConvertOptions& o, const char* source_ext, co
   if (!image) {
     opened = o.source_name + source_ext;
     image = load_source(s, opened);
+  }
+  if (!image) {
+    // song finds song.zmd as well as song.ZMD.
+    opened = find_ignoring_case(o.source_name + source_ext, s.listings);
+    if (!opened.empty()) image = load_source(s, opened);
     if (!image) fatal_error(1, "%s\tError: file not found.\n", o.source_name.c_str());
   }
   o.source_name = opened;
+  if (opened != "-") s.source_folder = folder_of(opened);
 
   const bool derived = o.dest_name.empty();
   std::string dest = replace_extension(derived ? opened : o.dest_name, dest_ext);

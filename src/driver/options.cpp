@@ -1,9 +1,13 @@
 #include "driver/options.h"
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "run/cp932.h"
 #include "run/exit.h"
+#include "run/file_lookup.h"
 #include "run/messages.h"
 
 namespace orvo {
@@ -77,14 +81,31 @@ int8_t optional_byte_number(Session& s, const std::string& arg, size_t& pos, int
   return static_cast<int8_t>(n);
 }
 
+// An argument that starts with "/" names a file rather than a group of
+// switches when it holds a second "/" (/home/me/song.zmd) or names an
+// existing file or folder, as given or as a source with ".ZMD" appended.
+// "/L3", "/aj", "/?" and "/" alone stay switches.
+bool is_absolute_path(Session& s, const char* arg) {
+  if (arg[0] != '/' || arg[1] == '\0') return false;
+  if (std::strchr(arg + 1, '/') != nullptr) return true;
+  std::error_code ec;
+  if (std::filesystem::exists(arg, ec)) return true;
+  return !find_file(std::string(arg) + ".ZMD", s.listings).empty();
+}
+
+[[noreturn]] void print_version(Session& s) {
+  std::fputs("orvo 1.50\n", s.console.out);
+  std::fflush(s.console.out);
+  throw ProcessExit{0, std::string()};
+}
+
 }  // namespace
 
 void set_tempo_rounding(Session& s, int value) { s.tempo_rounding = value; }
 
 void print_usage(Session& s, int status) {
   for (const char* line : kUsage) {
-    const std::string bytes = to_cp932(line) + "\n";
-    std::fwrite(bytes.data(), 1, bytes.size(), s.console.out);
+    write_text(s.console.out, to_cp932(line) + "\n", s.console.out_utf8);
   }
   std::fflush(s.console.out);
   throw ProcessExit{status, std::string()};
@@ -113,10 +134,11 @@ ConvertOptions parse_options(Session& s, int argc, const char* const* argv) {
 
   for (int i = 1; i < argc; ++i) {
     const char* raw = argv[i];
-    if (std::string_view(raw).size() > kLongArgument) {
+    const bool switches = (raw[0] == '-' || raw[0] == '/') && !is_absolute_path(s, raw);
+    if (switches && std::string_view(raw).size() > kLongArgument) {
       report(s.err, "option:オプション文字列が長すぎます。\n");
     }
-    if (raw[0] != '-' && raw[0] != '/') {
+    if (!switches) {
       if (o.source_name.empty()) {
         o.source_name = raw;
       } else {
@@ -125,6 +147,8 @@ ConvertOptions parse_options(Session& s, int argc, const char* const* argv) {
       continue;
     }
 
+    if (std::strcmp(raw, "--help") == 0) print_usage(s, 0);
+    if (std::strcmp(raw, "--version") == 0) print_version(s);
     const std::string arg = lower_ascii(raw);
     if (arg.size() == 1) {  // "-" or "/" alone: standard input
       if (!o.source_name.empty()) fatal_error(1, "Error: 入力ファイルが多すぎます。\n");

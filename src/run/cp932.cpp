@@ -1,6 +1,9 @@
 // UTF-8 to CP932: a strict UTF-8 decoder feeding a binary search in the
-// generated table of CP932 codes (run/cp932_table.inc).
+// generated table of CP932 codes (run/cp932_table.inc); CP932 to UTF-8: a
+// binary search in the generated table of characters (run/cp932_decode.inc).
 #include "run/cp932.h"
+
+#include "run/file_names.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +19,15 @@ struct Cp932Pair {
 
 constexpr Cp932Pair kTable[] = {
 #include "run/cp932_table.inc"
+};
+
+struct Cp932Char {
+  uint16_t code;  // one byte when below 0x100, else lead byte * 256 + trail byte
+  uint16_t unicode;
+};
+
+constexpr Cp932Char kDecodeTable[] = {
+#include "run/cp932_decode.inc"
 };
 
 constexpr uint32_t kInvalid = 0xFFFFFFFF;
@@ -70,7 +82,73 @@ int32_t lookup(uint32_t unicode) {
   return it->code;
 }
 
+// The character of a CP932 code, or -1 when the code has none.
+int32_t lookup_code(uint16_t code) {
+  const auto* it = std::lower_bound(std::begin(kDecodeTable), std::end(kDecodeTable), code,
+                                    [](const Cp932Char& c, uint16_t v) { return c.code < v; });
+  if (it == std::end(kDecodeTable) || it->code != code) return -1;
+  return it->unicode;
+}
+
+void append_utf8(std::string& out, uint32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
 }  // namespace
+
+std::string cp932_to_utf8(std::string_view cp932) {
+  std::string out;
+  out.reserve(cp932.size() + cp932.size() / 2);
+  size_t pos = 0;
+  while (pos < cp932.size()) {
+    const uint8_t lead = static_cast<uint8_t>(cp932[pos]);
+    if (lead < 0x80) {
+      out.push_back(static_cast<char>(lead));
+      ++pos;
+      continue;
+    }
+    if (is_sjis_lead(lead) && pos + 1 < cp932.size()) {
+      const uint16_t code = static_cast<uint16_t>(lead << 8 | static_cast<uint8_t>(cp932[pos + 1]));
+      const int32_t c = lookup_code(code);
+      if (c >= 0) {
+        append_utf8(out, static_cast<uint32_t>(c));
+        pos += 2;
+        continue;
+      }
+    }
+    const int32_t c = is_sjis_lead(lead) ? -1 : lookup_code(lead);
+    if (c >= 0) {
+      append_utf8(out, static_cast<uint32_t>(c));
+    } else {
+      out.push_back(static_cast<char>(lead));
+    }
+    ++pos;
+  }
+  return out;
+}
+
+size_t cp932_whole_characters(std::string_view cp932) {
+  size_t pos = 0;
+  while (pos < cp932.size()) {
+    if (!is_sjis_lead(static_cast<uint8_t>(cp932[pos]))) {
+      ++pos;
+    } else if (pos + 1 < cp932.size()) {
+      pos += 2;
+    } else {
+      break;
+    }
+  }
+  return pos;
+}
 
 std::string to_cp932(std::string_view utf8) {
   std::string out;

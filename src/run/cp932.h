@@ -1,4 +1,6 @@
-// UTF-8 to CP932 (Shift_JIS) conversion of the converter's own message texts.
+// CP932 (Shift_JIS) conversion: the converter's own message texts are
+// written in UTF-8 and leave the program as CP932; a UTF-8 terminal gets
+// the CP932 bytes back in UTF-8.
 #pragma once
 
 #include <string>
@@ -12,5 +14,14 @@ std::string to_cp932(std::string_view utf8);
 
 // True when every character of the UTF-8 text has a CP932 encoding.
 bool cp932_encodable(std::string_view utf8);
+
+// Converts CP932 bytes to UTF-8. A byte that starts no CP932 character (or a
+// lead byte whose pair is not one) is copied as it is, so names in other
+// encodings pass through unchanged.
+std::string cp932_to_utf8(std::string_view cp932);
+
+// The length of the longest prefix of `cp932` that does not end inside a
+// two-byte character: a last byte that is a lead byte is left out.
+size_t cp932_whole_characters(std::string_view cp932);
 
 }  // namespace orvo

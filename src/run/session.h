@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "run/console.h"
 #include "run/pass_times.h"
@@ -12,6 +13,8 @@
 #include "run/waveform.h"
 
 namespace orvo {
+
+class FolderListings;
 
 constexpr int kChannelInitFlags = 80;
 
@@ -24,6 +27,8 @@ struct Session {
   WaveformTable waveforms;                             // common command 0x4A
   RenderState render;                                  // note renderer and modulation generator
   PassTimes* pass_times = nullptr;                     // the benchmark's timing of the passes
+  std::string source_folder;                           // of the source opened: MDD files are looked for there too
+  FolderListings* listings = nullptr;                  // folder listings shared by a batch of conversions
 };
 
 // Sets all channel init flags to 0.

@@ -6,6 +6,7 @@
 
 #include "run/convert_options.h"
 #include "run/exit.h"
+#include "run/file_lookup.h"
 #include "run/file_names.h"
 #include "run/messages.h"
 #include "signature/signature_lines.h"
@@ -101,12 +102,18 @@ void read_line(SignatureReader& r, const char* line) {
 
 }  // namespace
 
-void loadsignature(const ConvertOptions& options, SignatureData& data, ErrorStream& err) {
+void loadsignature(const ConvertOptions& options, SignatureData& data, ErrorStream& err,
+                   FolderListings* listings) {
   const std::string& base =
       options.signature_name.empty() ? options.source_name : options.signature_name;
-  const std::string name = replace_extension(base, ".sig");
+  std::string name = replace_extension(base, ".sig");
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "r"));
-  if (!file) return;
+  if (!file) {
+    name = find_ignoring_case(name, listings);
+    if (name.empty()) return;
+    file.reset(std::fopen(name.c_str(), "r"));
+    if (!file) return;
+  }
   report(err, "%s:signatureファイルを読み込みます。\n", name.c_str());
 
   SignatureReader reader{name, data, err};

@@ -12,6 +12,7 @@
 namespace orvo {
 
 struct ConvertOptions;
+class FolderListings;
 
 // One time or key signature at a bar. Key signature: code = (sf + 7) * 2 + mi.
 // Time signature: code = 0x2000 + numerator * 32 + d, denominator 2^d.
@@ -32,7 +33,10 @@ struct SignatureData {
 };
 
 // Reads the signature file named by -g, or after the source file, if it
-// exists. Ends the conversion on read errors only.
-void loadsignature(const ConvertOptions& options, SignatureData& data, ErrorStream& err);
+// exists (under that name, or else one that differs only in the case of its
+// letters). Ends the conversion on read errors only. With `listings`,
+// folders are listed through it.
+void loadsignature(const ConvertOptions& options, SignatureData& data, ErrorStream& err,
+                   FolderListings* listings = nullptr);
 
 }  // namespace orvo

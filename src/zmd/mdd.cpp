@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <vector>
 
 #include "run/alloc.h"
 #include "run/exit.h"
+#include "run/file_lookup.h"
 #include "run/file_names.h"
 #include "run/messages.h"
 #include "smf/vlq.h"
@@ -37,11 +37,10 @@ std::string mdd_file_name(const std::string& stored_name) {
 
 // Reads the whole file; a directory counts as a missing file.
 std::vector<uint8_t> read_mdd_file(Session& s, const std::string& name) {
-  std::error_code ec;
-  std::FILE* file = nullptr;
-  if (!std::filesystem::is_directory(name, ec)) file = std::fopen(name.c_str(), "rb");
+  const std::string found = find_mdd_file(name, s.source_folder, s.listings);
+  std::FILE* file = found.empty() ? nullptr : std::fopen(found.c_str(), "rb");
   if (file == nullptr) fatal_error(1, "%s:ファイルが存在しません。\n", name.c_str());
-  report(s.err, " MDDファイル[%s]を読み込みます。\n", name.c_str());
+  report(s.err, " MDDファイル[%s]を読み込みます。\n", found.c_str());
 
   long size = -1;
   if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
@@ -58,7 +57,7 @@ std::vector<uint8_t> read_mdd_file(Session& s, const std::string& name) {
   }
   std::fclose(file);
   if (size < 0 || got < static_cast<size_t>(size)) {
-    fatal_error(1, "%s:ファイルが読めません。\n", name.c_str());
+    fatal_error(1, "%s:ファイルが読めません。\n", found.c_str());
   }
   return data;
 }
@@ -118,6 +117,21 @@ int32_t clamp_total(int64_t total) {
 }
 
 }  // namespace
+
+std::string find_mdd_file(const std::string& name, const std::string& source_folder,
+                          FolderListings* listings) {
+  std::string places[2] = {name, std::string()};
+  const int count = source_folder.empty() ? 1 : 2;
+  if (count == 2) places[1] = path_in(source_folder, name);
+  for (int i = 0; i < count; ++i) {
+    if (is_file(places[i])) return places[i];
+  }
+  for (int i = 0; i < count; ++i) {
+    std::string found = find_ignoring_case(places[i], listings);
+    if (!found.empty()) return found;
+  }
+  return std::string();
+}
 
 void loadmdd(Session& s, TrackBuffer& tb, int32_t& mdd_wait, const std::string& stored_name) {
   const std::string name = mdd_file_name(stored_name);
