@@ -230,5 +230,49 @@ TEST(Cp932Utf8, MalformedSequencesBecomeOneQuestionMarkPerBrokenPart) {
   EXPECT_TRUE(cp932_encodable("Error: 入力ﾌｧｲﾙ～\n"));
 }
 
+constexpr Pair kDecodeTable[] = {  // {code, code point}
+#include "run/cp932_decode.inc"
+};
+
+// glibc's UTF-8 for CP932 bytes.
+std::string iconv_from_cp932(const std::string& bytes) {
+  test::TempDir dir;
+  test::write_file(dir.file("in.txt"), bytes);
+  const std::string command = "iconv -f CP932 -t UTF-8 '" + dir.file("in.txt") + "' > '" +
+                              dir.file("out.txt") + "' 2>/dev/null";
+  EXPECT_EQ(std::system(command.c_str()), 0) << "iconv rejected the bytes";
+  return test::read_file(dir.file("out.txt"));
+}
+
+// Every code of the decoding table, one per line, must read as glibc reads it.
+TEST(Cp932Decode, EveryCodeMatchesIconv) {
+  ASSERT_GT(std::size(kDecodeTable), 9600u);
+  if (!have_iconv()) GTEST_SKIP() << "iconv not available";
+  std::string text;
+  for (const Pair& p : kDecodeTable) text += bytes_of(p.unicode) + "\n";  // here: the code
+  const std::string expected = iconv_from_cp932(text);
+  const std::string got = cp932_to_utf8(text);
+  if (got == expected) return;
+  std::istringstream want_lines(expected), got_lines(got);
+  std::string want_line, got_line;
+  int shown = 0;
+  for (const Pair& p : kDecodeTable) {
+    std::getline(want_lines, want_line);
+    std::getline(got_lines, got_line);
+    if (want_line != got_line && shown++ < 10) ADD_FAILURE() << "code " << std::hex << p.unicode;
+  }
+  FAIL() << "decoding differs from iconv";
+}
+
+TEST(Cp932Decode, MessagesReadBackAndOtherBytesPassAsTheyAre) {
+  const std::string message = "[do]～[loop]の展開回数を調整します。ｱﾞ\n";
+  EXPECT_EQ(cp932_to_utf8(to_cp932(message)), message);
+  // Undefined single bytes, a lead byte before a byte that ends no pair, a
+  // lone lead byte at the end, and UTF-8 (a file name) are copied.
+  EXPECT_EQ(cp932_to_utf8("\x80\xA0\xFD|\x81\x7F|\x83"), "\x80\xA0\xFD|\x81\x7F|\x83");
+  EXPECT_TRUE(is_utf8("/home/me/音楽/song.zmd"));
+  EXPECT_FALSE(is_utf8(to_cp932("曲.zmd")));
+}
+
 }  // namespace
 }  // namespace orvo

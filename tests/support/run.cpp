@@ -60,7 +60,8 @@ std::string shell_quote(const std::string& s) {
 
 }  // namespace
 
-RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input) {
+RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input,
+                        bool utf8_terminal) {
   std::FILE* in = std::tmpfile();
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
@@ -70,7 +71,8 @@ RunResult run_inprocess(const std::vector<std::string>& args, const std::string&
   std::vector<const char*> argv{"orvo"};
   for (const std::string& a : args) argv.push_back(a.c_str());
   RunResult r;
-  r.status = run_orvo(Console{in, out, err}, static_cast<int>(argv.size()), argv.data());
+  r.status = run_orvo(Console{in, out, err, utf8_terminal, utf8_terminal},
+                      static_cast<int>(argv.size()), argv.data());
   r.out = drain(out);
   r.err = drain(err);
   std::fclose(in);
