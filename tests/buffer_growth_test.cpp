@@ -1,16 +1,21 @@
 // Buffers that grow far past their first size: the track buffers under the
-// converters' growth rule, the chunks the passes build and the byte store
-// beneath both. Every byte written must survive every
+// converters' growth rule, the chunks the passes build, the byte store
+// beneath both, and the loaded source. Every byte written must survive every
 // growth, and the track buffer's capacity must follow the 16 KB rule however
 // its memory grows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "driver/source.h"
 #include "passes/event_walk.h"
 #include "run/byte_store.h"
 #include "smf/track_buffer.h"
+#include "support/run.h"
 
 namespace orvo {
 namespace {
@@ -102,6 +107,47 @@ TEST(ByteStore, CopiesAreDeepAndMovesLeaveTheSourceEmpty) {
   moved.resize(10);  // shrinking keeps the front, growing again keeps it too
   moved.resize(200000);
   for (size_t i = 0; i < 10; ++i) EXPECT_EQ(moved[i], pattern(i));
+}
+
+// The source as the driver loads it: every byte of the file and then four
+// 0xFF bytes, from a named file (one buffer of the file's size) and from
+// standard input (a buffer that doubles) alike.
+TEST(SourceLoading, LargeFileAndStandardInputGiveTheSameImage) {
+  test::TempDir dir;
+  Bytes data(300007);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = pattern(i);
+  test::write_file(dir.file("big.zmd"), data);
+
+  Session s;
+  const std::optional<ZmdImage> file = load_source(s, dir.file("big.zmd"));
+  ASSERT_TRUE(file.has_value());
+
+  std::FILE* in = std::tmpfile();
+  ASSERT_NE(in, nullptr);
+  std::fwrite(data.data(), 1, data.size(), in);
+  std::rewind(in);
+  s.console.in = in;
+  const std::optional<ZmdImage> piped = load_source(s, "-");
+  std::fclose(in);
+  ASSERT_TRUE(piped.has_value());
+
+  for (const ZmdImage* img : {&*file, &*piped}) {
+    ASSERT_EQ(img->size, data.size());
+    ASSERT_EQ(img->bytes.size(), data.size() + kImagePadding);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), img->bytes.begin()));
+    for (size_t i = 0; i < kImagePadding; ++i) EXPECT_EQ(img->bytes[data.size() + i], 0xFF);
+    EXPECT_EQ(zbyte(*img, static_cast<int64_t>(data.size()) + 100), 0xFF);
+  }
+}
+
+TEST(SourceLoading, EmptyFileIsJustThePadding) {
+  test::TempDir dir;
+  test::write_file(dir.file("empty.zmd"), std::string());
+  Session s;
+  const std::optional<ZmdImage> img = load_source(s, dir.file("empty.zmd"));
+  ASSERT_TRUE(img.has_value());
+  EXPECT_EQ(img->size, 0u);
+  EXPECT_EQ(Bytes(img->bytes.begin(), img->bytes.end()), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 }  // namespace
