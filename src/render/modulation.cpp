@@ -181,30 +181,31 @@ size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest&
 
   for (int32_t k = span.first; k <= span.last; ++k) {
     sp.k = k;
-    // Nothing more can be written in this span: the remaining clocks pass at once.
-    const bool tables_due = tables && table_index < 8 && span.positions[table_index] >= k &&
-                            span.positions[table_index] <= span.last;
-    const bool modulating =
-        (st.note_started != 0 || note_on) &&
-        (sp.pitch_wave || sp.ctrl_wave ||
-         (sp.pitch_wheel && st.clocks_since_note_on <= sp.pm_start) ||
-         (sp.ctrl_plain && k <= sp.cm_start));
-    if (!note_on && !tables_due && !modulating && !fade &&
-        !(porta && r.porta.porta_delay <= span.last)) {
-      const int32_t rest = span.last - k + 1;
-      add_clocks(sp.pending, rest);
-      add_clocks(st.pitch.clock, rest);
-      add_clocks(st.ctrl.clock, rest);
-      add_clocks(st.clocks_since_note_on, rest);
-      break;
-    }
-    if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
-
-    // Quiet clocks pass at once; the room is as it was checked on the first
-    // of them, since nothing is written on any.
+    // Quiet clocks pass at once. On a clock where something may happen the
+    // span cannot end early, so only quiet ones need the test for it.
     const int64_t quiet =
         quiet_clocks(sp, {note_on, next_on, tables, table_index, span.positions, porta, fade});
     if (quiet > 0) {
+      // Nothing more can be written in this span: the remaining clocks pass.
+      const bool tables_due = tables && table_index < 8 && span.positions[table_index] >= k &&
+                              span.positions[table_index] <= span.last;
+      const bool modulating =
+          (st.note_started != 0 || note_on) &&
+          (sp.pitch_wave || sp.ctrl_wave ||
+           (sp.pitch_wheel && st.clocks_since_note_on <= sp.pm_start) ||
+           (sp.ctrl_plain && k <= sp.cm_start));
+      if (!note_on && !tables_due && !modulating && !fade &&
+          !(porta && r.porta.porta_delay <= span.last)) {
+        const int32_t rest = span.last - k + 1;
+        add_clocks(sp.pending, rest);
+        add_clocks(st.pitch.clock, rest);
+        add_clocks(st.ctrl.clock, rest);
+        add_clocks(st.clocks_since_note_on, rest);
+        break;
+      }
+      // The room is checked as on every clock that goes on; nothing is
+      // written on the quiet ones, so once stands for all of them.
+      if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
       const int32_t n = static_cast<int32_t>(quiet);
       add_clocks(sp.pending, n);
       add_clocks(st.pitch.clock, n);
@@ -213,6 +214,7 @@ size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest&
       k = wrap_add(k, n - 1);  // the loop steps on to the clock where something happens
       continue;
     }
+    if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
 
     while (note_on && k == next_on) {
       if (key == 8 || keys[key] == kNoKey) {
