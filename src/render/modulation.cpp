@@ -149,8 +149,11 @@ void compute_step_positions(int32_t start, uint16_t step, int32_t positions[8]) 
   }
 }
 
-size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest& r,
-                           const ModulationSpan& span) {
+// Everything a clock calls is inlined here: the waveforms and writers run
+// for nearly every clock of a modulated note.
+__attribute__((flatten)) size_t generate_modulation(Session& s, TrackBuffer& tb,
+                                                    const NoteRenderRequest& r,
+                                                    const ModulationSpan& span) {
   const size_t start = tb.pos;
   RenderState& st = s.render;
   Span sp{s,           st,           tb, r, *r.pending, *r.bend, r.channel, span.last, span.first,
