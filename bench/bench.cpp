@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(dir);
 
-  orvo::bench::run_whole_process_targets({ORVO_EXECUTABLE, ORVO_NAIVE_ENCODER, ORVO_EMPTY_PROGRAM});
+  orvo::bench::run_whole_process_targets({ORVO_EXECUTABLE, ORVO_NAIVE_ENCODER, ORVO_EMPTY_PROGRAM,
+                                          ORVO_EMPTY_PROGRAM_DEFAULT});
   if (argc > 1 && std::string(argv[1]) == "whole") {
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(dir);

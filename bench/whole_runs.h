@@ -10,7 +10,8 @@ namespace orvo::bench {
 struct Programs {
   std::string orvo;   // the release executable
   std::string naive;  // the naive encoder
-  std::string empty;  // the empty C++ program
+  std::string empty;  // the empty C++ program, linked as orvo is
+  std::string empty_default;  // the same program linked as the compiler does by default
 };
 
 // Writes the songs and the random file into the current folder, runs the
