@@ -15,7 +15,7 @@ namespace {
 
 // Rounds of runs after one warm-up round; the typical song is short, so it
 // gets many.
-constexpr int kHugeRounds = 5;
+constexpr int kHugeRounds = 7;
 constexpr int kTypicalRounds = 61;
 constexpr int kRandomRuns = 3;
 constexpr uint64_t kRandomBytes = 100'000'000;
