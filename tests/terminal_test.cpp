@@ -19,6 +19,13 @@ TEST(Terminal, Utf8OnlyForATerminalWhoseCharacterSetIsUtf8) {
   EXPECT_FALSE(wants_utf8(true, "ANSI_X3.4-1968"));
   EXPECT_FALSE(wants_utf8(true, "EUC-JP"));
   EXPECT_FALSE(wants_utf8(true, nullptr));
+  EXPECT_TRUE(wants_utf8(true, "utf8"));
+
+  EXPECT_EQ(locale_codeset(nullptr, nullptr, "ja_JP.UTF-8"), "UTF-8");
+  EXPECT_EQ(locale_codeset("", "C.utf8", "ja_JP.eucJP"), "utf8");       // LC_CTYPE before LANG
+  EXPECT_EQ(locale_codeset("C", "C.UTF-8", "ja_JP.UTF-8"), "");         // LC_ALL wins, even as C
+  EXPECT_EQ(locale_codeset(nullptr, nullptr, "de_DE.UTF-8@euro"), "UTF-8");
+  EXPECT_EQ(locale_codeset(nullptr, nullptr, nullptr), "");
 }
 
 TEST(Terminal, MessagesAndUsageInUtf8WithNamesAsTheyAreAndTitlesReadAsCp932) {

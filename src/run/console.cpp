@@ -1,12 +1,12 @@
 #include "run/console.h"
 
 #ifndef _WIN32
-#include <langinfo.h>
 #include <unistd.h>
 #endif
 
-#include <clocale>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "run/cp932.h"
 
@@ -25,18 +25,41 @@ void set_binary_mode(std::FILE* stream) {
 #endif
 }
 
+std::string locale_codeset(const char* lc_all, const char* lc_ctype, const char* lang) {
+  const char* name = nullptr;
+  for (const char* candidate : {lc_all, lc_ctype, lang}) {
+    if (candidate != nullptr && candidate[0] != '\0') {
+      name = candidate;
+      break;
+    }
+  }
+  if (name == nullptr) return std::string();
+  const char* dot = std::strchr(name, '.');
+  if (dot == nullptr) return std::string();
+  const std::string codeset(dot + 1);
+  return codeset.substr(0, codeset.find('@'));
+}
+
 bool wants_utf8(bool terminal, const char* codeset) {
-  return terminal && codeset != nullptr &&
-         (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+  if (!terminal || codeset == nullptr) return false;
+  std::string folded;
+  for (const char* c = codeset; *c != '\0'; ++c) {
+    if (*c != '-') folded.push_back(*c >= 'A' && *c <= 'Z' ? static_cast<char>(*c - 'A' + 'a') : *c);
+  }
+  return folded == "utf8";
 }
 
 Console standard_console() {
   Console console{stdin, stdout, stderr};
 #ifndef _WIN32
-  std::setlocale(LC_CTYPE, "");
-  const char* codeset = nl_langinfo(CODESET);
-  console.out_utf8 = wants_utf8(isatty(STDOUT_FILENO) == 1, codeset);
-  console.err_utf8 = wants_utf8(isatty(STDERR_FILENO) == 1, codeset);
+  const bool out_terminal = isatty(STDOUT_FILENO) == 1;
+  const bool err_terminal = isatty(STDERR_FILENO) == 1;
+  if (out_terminal || err_terminal) {
+    const std::string codeset = locale_codeset(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"),
+                                                std::getenv("LANG"));
+    console.out_utf8 = wants_utf8(out_terminal, codeset.c_str());
+    console.err_utf8 = wants_utf8(err_terminal, codeset.c_str());
+  }
 #endif
   return console;
 }

@@ -18,12 +18,19 @@ struct Console {
   bool err_utf8 = false;  // messages on `err` are written in UTF-8
 };
 
-// The program's own standard streams. Reads the locale's character set from
-// the environment (LC_ALL, LC_CTYPE, LANG) once; call it from main only.
+// The program's own standard streams. When one of them is a terminal, reads
+// the locale's character set from the environment once; call it from main.
 Console standard_console();
 
-// Whether a stream gets UTF-8: it is a terminal and the locale's character
-// set is UTF-8.
+// The character set of the locale the environment chooses: the first of
+// LC_ALL, LC_CTYPE and LANG that is set and not empty, from its "." to its
+// "@" ("ja_JP.UTF-8" gives "UTF-8"); "" for C, POSIX and names without one.
+// Read from the names rather than through setlocale, which in a statically
+// linked program cannot load the locale and always answers ASCII.
+std::string locale_codeset(const char* lc_all, const char* lc_ctype, const char* lang);
+
+// Whether a stream gets UTF-8: it is a terminal and the character set is
+// UTF-8 (in any case, with or without the "-").
 bool wants_utf8(bool terminal, const char* codeset);
 
 // The error stream: the console's error stream until -e names a file. The
