@@ -104,21 +104,16 @@ struct LoopState {
   bool fade;                      // a fade steps every clock
 };
 
-// The clocks from sp.k on at which nothing can be written and no state but
-// the clock counters changes: up to the next note-on, table step, portamento
-// clock, fade step, modulation start or running waveform, at most to the
-// end of the span. 0 when something may happen at sp.k itself.
-int64_t quiet_clocks(const Span& sp, const LoopState& ls) {
+// The first clock from sp.k on at which something other than the running
+// waveforms may happen: a note-on, a table step, a portamento clock, a fade
+// step, the start value of the pitch wheel or of a plain controller; the
+// clock after the span when nothing will.
+int64_t next_event(const Span& sp, const LoopState& ls) {
   const RenderState& st = sp.st;
   const int64_t k = sp.k;
-  if (ls.fade) return 0;
+  if (ls.fade) return k;
   int64_t next = int64_t{sp.last} + 1;
   if (st.note_started != 0) {
-    if (sp.ctrl_wave) return 0;
-    if (sp.pitch_wave) {
-      if (st.pitch.clock >= sp.pm_start) return 0;
-      next = std::min(next, k + (int64_t{sp.pm_start} - st.pitch.clock));
-    }
     if (sp.pitch_wheel && st.clocks_since_note_on <= sp.pm_start) {
       next = std::min(next, k + (int64_t{sp.pm_start} - st.clocks_since_note_on));
     }
@@ -129,7 +124,36 @@ int64_t quiet_clocks(const Span& sp, const LoopState& ls) {
     next = std::min<int64_t>(next, ls.positions[ls.table_index]);
   }
   if (ls.porta) next = std::min(next, std::max<int64_t>(k, sp.r.porta.porta_delay));
-  return next - k;
+  return next;
+}
+
+// The clocks from sp.k on at which nothing can be written and no state but
+// the clock counters changes: up to the next event or running waveform. 0
+// when something may happen at sp.k itself.
+int64_t quiet_clocks(const Span& sp, int64_t event) {
+  const RenderState& st = sp.st;
+  int64_t next = event;
+  if (st.note_started != 0) {
+    if (sp.ctrl_wave) return 0;
+    if (sp.pitch_wave) {
+      if (st.pitch.clock >= sp.pm_start) return 0;
+      next = std::min(next, sp.k + (int64_t{sp.pm_start} - st.pitch.clock));
+    }
+  }
+  return next - sp.k;
+}
+
+// One clock on which only the waveforms run.
+void wave_clock(Span& sp) {
+  RenderState& st = sp.st;
+  if (st.note_started != 0) {
+    if (sp.pitch_wave) pitch_wave_clock(sp);
+    if (sp.ctrl_wave) ctrl_wave_clock(sp);
+  }
+  add_clocks(sp.pending, 1);
+  add_clocks(st.pitch.clock, 1);
+  add_clocks(st.ctrl.clock, 1);
+  add_clocks(st.clocks_since_note_on, 1);
 }
 
 }  // namespace
@@ -186,8 +210,9 @@ __attribute__((flatten)) size_t generate_modulation(Session& s, TrackBuffer& tb,
     sp.k = k;
     // Quiet clocks pass at once. On a clock where something may happen the
     // span cannot end early, so only quiet ones need the test for it.
-    const int64_t quiet =
-        quiet_clocks(sp, {note_on, next_on, tables, table_index, span.positions, porta, fade});
+    const int64_t event =
+        next_event(sp, {note_on, next_on, tables, table_index, span.positions, porta, fade});
+    const int64_t quiet = quiet_clocks(sp, event);
     if (quiet > 0) {
       // Nothing more can be written in this span: the remaining clocks pass.
       const bool tables_due = tables && table_index < 8 && span.positions[table_index] >= k &&
@@ -215,6 +240,21 @@ __attribute__((flatten)) size_t generate_modulation(Session& s, TrackBuffer& tb,
       add_clocks(st.ctrl.clock, n);
       add_clocks(st.clocks_since_note_on, n);
       k = wrap_add(k, n - 1);  // the loop steps on to the clock where something happens
+      continue;
+    }
+    if (event > k) {
+      // Up to the next event only the waveforms run, clock by clock, while
+      // one of them does; then the loop looks again.
+      if (sp.pitch_wave && !sp.ctrl_wave && is_computed_pitch_wave(sp)) {
+        k = computed_pitch_run(sp, static_cast<int32_t>(event), kClockRoom) - 1;
+        continue;
+      }
+      for (; k < event && (sp.pitch_wave || sp.ctrl_wave); ++k) {
+        sp.k = k;
+        if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
+        wave_clock(sp);
+      }
+      --k;  // the loop steps on to the first clock not done
       continue;
     }
     if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);

@@ -29,8 +29,8 @@ namespace {
 
 void set_component(Span& sp, int64_t value) { sp.bend.pitch_mod = static_cast<int16_t>(value); }
 
-void emit(Span& sp) {
-  if (interval_due(sp, sp.st.pitch)) span_bend(sp);
+void emit(Span& sp, Oscillator& o) {
+  if (interval_due(sp, o)) span_bend(sp);
 }
 
 // Bend units of a sample: mode 1 depths are in 1/100 of 1067 bend units.
@@ -47,7 +47,7 @@ void computed_wave(Span& sp, Oscillator& o, uint8_t wave) {
     o.slope = split_slope(0, e, o.turn);
     o.fraction = 0;
   }
-  emit(sp);
+  emit(sp, o);
   if (o.osc >= o.turn) {
     o.fraction = 0;
     if (wave == 0) {
@@ -94,20 +94,62 @@ void user_wave(Span& sp, Oscillator& o, uint8_t wave) {
   if (o.index >= 0) {
     if (o.index < w.length) {
       set_component(sp, sample_bend(sp, waveform_sample(sp.s, wave, o.index)));
-      emit(sp);
+      emit(sp, o);
     }
     o.turn = wrap_add(o.turn, speed);
     o.index = wrap_add(o.index, 1);
     if (o.index >= w.length && waveform_ended(o, w)) sp.pitch_wave = false;
   } else {
     set_component(sp, sample_bend(sp, waveform_sample(sp.s, wave, -int64_t{o.index})));
-    emit(sp);
+    emit(sp, o);
     o.index = wrap_add(o.index, 1);
     o.turn = wrap_add(o.turn, speed);
   }
 }
 
 }  // namespace
+
+int32_t computed_pitch_run(Span& sp, int32_t end, size_t room) {
+  // The oscillator, the pending delta, the bend components and the clock
+  // counters live in locals for the run, so that they stay in registers
+  // while bytes are written through the buffer; they go back at its end.
+  RenderState& st = sp.st;
+  Oscillator o = st.pitch;
+  int32_t pending = sp.pending;
+  BendComponents bend = sp.bend;
+  int32_t ctrl_clock = st.ctrl.clock;
+  int32_t since_note_on = st.clocks_since_note_on;
+  Span run{sp.s,           st,          sp.tb,       sp.r,        pending,     bend,        sp.channel,
+           sp.last,        sp.k,        sp.step_interval, sp.pm_depth, sp.pm_start, sp.pm_e, sp.cm_depth,
+           sp.cm_start};
+  run.pitch_wave = true;
+  const uint8_t wave = sp.r.pm.pm_wave == 0 || sp.r.pm.pm_wave == 3 ? sp.r.pm.pm_wave : 2;
+  TrackBuffer& tb = sp.tb;
+  int32_t k = sp.k;
+  while (k < end) {
+    run.k = k;
+    if (tb.bytes.size() - tb.pos < room) ensure_room(tb, room);
+    if (o.clock >= run.pm_start) {
+      if (o.clock == run.pm_start) o.interval = 0;
+      computed_wave(run, o, wave);
+      if (run.pitch_wave) o.osc = wrap_add(o.osc, 1);
+    }
+    pending = wrap_add(pending, 1);
+    o.clock = wrap_add(o.clock, 1);
+    ctrl_clock = wrap_add(ctrl_clock, 1);
+    since_note_on = wrap_add(since_note_on, 1);
+    ++k;
+    if (!run.pitch_wave) break;
+  }
+  st.pitch = o;
+  sp.pending = pending;
+  sp.bend = bend;
+  st.ctrl.clock = ctrl_clock;
+  st.clocks_since_note_on = since_note_on;
+  sp.pitch_wave = run.pitch_wave;
+  sp.k = run.k;
+  return k;
+}
 
 void pitch_wave_clock(Span& sp) {
   Oscillator& o = sp.st.pitch;

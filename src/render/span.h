@@ -80,6 +80,19 @@ bool waveform_ended(Oscillator& o, const Waveform& w);
 // One clock of the pitch modulation as pitch bend.
 void pitch_wave_clock(Span& sp);
 
+// The clocks from sp.k up to `end` (not included) of a span in which a note
+// sounds and nothing runs but a computed pitch waveform (sawtooth, triangle,
+// one-shot ramp): each clock as pitch_wave_clock and the clock counters do
+// it, the room check included. Returns the first clock not done: `end`, or
+// the clock after the one on which the waveform stopped.
+int32_t computed_pitch_run(Span& sp, int32_t end, size_t room);
+
+// True when the span's pitch waveform is one computed_pitch_run plays.
+inline bool is_computed_pitch_wave(const Span& sp) {
+  const uint8_t wave = sp.r.pm.pm_wave;
+  return wave != 1 && (wave < kFirstUserWaveform || wave > kLastUserWaveform);
+}
+
 // One clock of the controller modulation as a waveform.
 void ctrl_wave_clock(Span& sp);
 
