@@ -1,4 +1,4 @@
-# make        release build of the orvo executable
+# make        release build of the orvo and orvo-batch executables
 # make run    build, then convert the bundled demo song to demo.mid
 # make test   build with warnings as errors and sanitizers, run every test
 # make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
@@ -21,7 +21,7 @@ release:
 
 bench:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo_bench
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench
 	./$(BUILD)/orvo_bench
 
 run: release
