@@ -3,7 +3,7 @@
 # make test   build with warnings as errors and sanitizers, run every test
 # make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
-# make bench  release build of orvo and the benchmark program, then run it
+# make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
@@ -21,8 +21,9 @@ release:
 
 bench:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench
 	./$(BUILD)/orvo_bench
+	./$(BUILD)/orvo_batch_bench
 
 run: release
 	./$(BUILD)/orvo -c examples/demo.zmd > demo.mid
