@@ -73,7 +73,7 @@ ProcessExit refusal(const Bytes& zmd) {
     return e;
   }
   ADD_FAILURE() << "conversion went on";
-  return ProcessExit{0, ""};
+  return ProcessExit{0, "", ""};
 }
 
 TEST(Conductor, TerminatorOnlyGivesEndOfTrack) {

@@ -52,15 +52,39 @@ std::string bytes_of(uint16_t code) {
 
 bool have_iconv() { return std::system("iconv --version >/dev/null 2>&1") == 0; }
 
-// glibc's CP932 conversion of `text`; fails the test when iconv rejects it.
-std::string iconv_cp932(const std::string& text) {
+// glibc's conversion of `text`; fails the test when iconv rejects it.
+std::string run_iconv(const std::string& text, const std::string& from, const std::string& to) {
   test::TempDir dir;
   const std::string in = dir.file("in.txt");
   const std::string out = dir.file("out.txt");
   test::write_file(in, text);
-  const std::string command = "iconv -f UTF-8 -t CP932 '" + in + "' > '" + out + "' 2>/dev/null";
+  const std::string command = "iconv -f " + from + " -t " + to + " '" + in + "' > '" + out + "' 2>/dev/null";
   EXPECT_EQ(std::system(command.c_str()), 0) << "iconv rejected the text";
   return test::read_file(out);
+}
+
+std::string iconv_cp932(const std::string& text) { return run_iconv(text, "UTF-8", "CP932"); }
+
+// Compares two texts of one entry per line and names the first entries
+// (`labels`, in line order) whose lines differ.
+void expect_same_lines(const std::string& expected, const std::string& got,
+                       const std::vector<std::string>& labels) {
+  if (got == expected) return;
+  std::istringstream want_lines(expected), got_lines(got);
+  std::string want_line, got_line;
+  int shown = 0;
+  for (const std::string& label : labels) {
+    std::getline(want_lines, want_line);
+    std::getline(got_lines, got_line);
+    if (want_line != got_line && shown++ < 10) ADD_FAILURE() << label;
+  }
+  FAIL() << "conversion differs from iconv";
+}
+
+std::string hex_label(const char* prefix, unsigned value) {
+  std::ostringstream s;
+  s << prefix << std::hex << value;
+  return s.str();
 }
 
 // Characters glibc's CP932 lacks while Windows' encoder (and Python's codec)
@@ -82,26 +106,16 @@ TEST(Cp932Table, IsStrictlySortedAndLeavesAsciiOut) {
 TEST(Cp932Table, EveryEntryMatchesIconv) {
   if (!have_iconv()) GTEST_SKIP() << "iconv not available";
   std::string text;
+  std::vector<std::string> labels;
   for (const Pair& p : kTable) {
     if (glibc_lacks(p.unicode)) {
       EXPECT_EQ(to_cp932(utf8(p.unicode)), bytes_of(p.code));
       continue;
     }
     text += utf8(p.unicode) + "\n";  // 0x0A is never a CP932 trail byte
+    labels.push_back(hex_label("U+", p.unicode));
   }
-  const std::string expected = iconv_cp932(text);
-  const std::string got = to_cp932(text);
-  if (got == expected) return;
-  std::istringstream want_lines(expected), got_lines(got);
-  std::string want_line, got_line;
-  int shown = 0;
-  for (const Pair& p : kTable) {
-    if (glibc_lacks(p.unicode)) continue;
-    std::getline(want_lines, want_line);
-    std::getline(got_lines, got_line);
-    if (want_line != got_line && shown++ < 10) ADD_FAILURE() << "U+" << std::hex << p.unicode;
-  }
-  FAIL() << "conversion differs from iconv";
+  expect_same_lines(iconv_cp932(text), to_cp932(text), labels);
 }
 
 TEST(Cp932Table, CharactersWhereCp932DiffersFromShiftJis) {
@@ -228,6 +242,33 @@ TEST(Cp932Utf8, MalformedSequencesBecomeOneQuestionMarkPerBrokenPart) {
   }
   EXPECT_EQ(to_cp932(std::string("\0\x7F", 2)), std::string("\0\x7F", 2));
   EXPECT_TRUE(cp932_encodable("Error: 入力ﾌｧｲﾙ～\n"));
+}
+
+constexpr Pair kDecodeTable[] = {  // {code, code point}
+#include "run/cp932_decode.inc"
+};
+
+// Every code of the decoding table, one per line, must read as glibc reads it.
+TEST(Cp932Decode, EveryCodeMatchesIconv) {
+  ASSERT_GT(std::size(kDecodeTable), 9600u);
+  if (!have_iconv()) GTEST_SKIP() << "iconv not available";
+  std::string text;
+  std::vector<std::string> labels;
+  for (const Pair& p : kDecodeTable) {  // {code, code point} in this table
+    text += bytes_of(p.unicode) + "\n";
+    labels.push_back(hex_label("code ", p.unicode));
+  }
+  expect_same_lines(run_iconv(text, "CP932", "UTF-8"), cp932_to_utf8(text), labels);
+}
+
+TEST(Cp932Decode, MessagesReadBackAndOtherBytesPassAsTheyAre) {
+  const std::string message = "[do]～[loop]の展開回数を調整します。ｱﾞ\n";
+  EXPECT_EQ(cp932_to_utf8(to_cp932(message)), message);
+  // Undefined single bytes, a lead byte before a byte that ends no pair, a
+  // lone lead byte at the end, and UTF-8 (a file name) are copied.
+  EXPECT_EQ(cp932_to_utf8("\x80\xA0\xFD|\x81\x7F|\x83"), "\x80\xA0\xFD|\x81\x7F|\x83");
+  EXPECT_TRUE(is_utf8("/home/me/音楽/song.zmd"));
+  EXPECT_FALSE(is_utf8(to_cp932("曲.zmd")));
 }
 
 }  // namespace

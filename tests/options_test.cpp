@@ -148,6 +148,46 @@ TEST(Options, UsageTextForNoArgumentsQuestionAndH) {
   }
 }
 
+TEST(Options, LongHelpAndVersion) {
+  Parsed p = parse({"--help"});
+  EXPECT_EQ(p.status, 0);
+  EXPECT_EQ(p.out, parse({"-h"}).out);
+  p = parse({"-l3", "--version", "song"});
+  EXPECT_FALSE(p.options);
+  EXPECT_EQ(p.status, 0);
+  EXPECT_EQ(p.out, "orvo 1.50\n");
+  EXPECT_EQ(p.err, "");
+  p = parse({"--verbose"});  // any other long name is still a group of switches
+  EXPECT_EQ(p.status, 1);
+  EXPECT_EQ(p.err, sjis("-verbose:無効なスイッチを指定しました。\n"));
+}
+
+// An argument starting with "/" is a path when it holds a second "/" or
+// names something that exists; "/L3", "/aj", "/?" and "/" stay switches.
+TEST(Options, AbsolutePathsAreSourcesAndShortSlashGroupsStaySwitches) {
+  Parsed p = parse({"/home/me/music/song.zmd", "/L3", "/aj"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->source_name, "/home/me/music/song.zmd");
+  EXPECT_EQ(p.options->loop_count, 3);
+  EXPECT_EQ(p.options->auto_loop, 1);
+  EXPECT_EQ(p.err, "");
+
+  p = parse({"/tmp"});  // an existing folder, with no second "/"
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->source_name, "/tmp");
+
+  p = parse({"/m/l3"});  // was an invalid switch, now a path
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->source_name, "/m/l3");
+  EXPECT_EQ(p.options->loop_count, 2);
+
+  p = parse({"/"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->source_name, "-");
+  EXPECT_EQ(parse({"/?"}).status, 0);
+  EXPECT_EQ(parse({"/nothere"}).err, sjis("nothere:無効なスイッチを指定しました。\n"));
+}
+
 TEST(Options, FileNamesAttachedAreLowerCasedNextArgumentsKeepCase) {
   Parsed p = parse({"-oOUT.MID", "-g", "Notes.TXT", "x"});
   ASSERT_TRUE(p.options);

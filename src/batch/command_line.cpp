@@ -90,7 +90,7 @@ std::unique_ptr<ProcessExit> check_switches(const std::vector<std::string>& swit
   } catch (const ProcessExit& e) {
     report_bytes(s->err, e.message);
     close_error_stream(s->err);
-    return std::make_unique<ProcessExit>(ProcessExit{e.status, err.take()});
+    return std::make_unique<ProcessExit>(ProcessExit{e.status, err.take(), std::string()});
   }
   return nullptr;
 }

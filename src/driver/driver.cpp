@@ -141,7 +141,7 @@ int run_orvo(const Console& console, int argc, const char* const* argv, PassTime
     auto conversion = std::make_unique<Conversion>();
     convert(s, *conversion, argc, argv);
   } catch (const ProcessExit& e) {
-    report_bytes(s.err, e.message);
+    report_bytes(s.err, s.err.utf8 ? e.message_utf8 : e.message);
     status = e.status;
   } catch (const std::bad_alloc&) {
     report(s.err, "malloc failed.\n");

@@ -96,7 +96,7 @@ bool is_absolute_path(Session& s, const char* arg) {
 [[noreturn]] void print_version(Session& s) {
   std::fputs("orvo 1.50\n", s.console.out);
   std::fflush(s.console.out);
-  throw ProcessExit{0, std::string()};
+  throw ProcessExit{0, {}, {}};
 }
 
 }  // namespace
@@ -108,7 +108,7 @@ void print_usage(Session& s, int status) {
     write_text(s.console.out, to_cp932(line) + "\n", s.console.out_utf8);
   }
   std::fflush(s.console.out);
-  throw ProcessExit{status, std::string()};
+  throw ProcessExit{status, {}, {}};
 }
 
 int32_t parse_number(Session& s, const std::string& arg, size_t& pos) {

@@ -60,24 +60,17 @@ void redirect_error_stream(ErrorStream& err, const char* name) {
   err.utf8 = false;  // files get the CP932 bytes
 }
 
-namespace {
-
-void write_held(ErrorStream& err, size_t count) {
-  if (err.file != nullptr && count > 0) {
-    write_text(err.file, std::string_view(err.held).substr(0, count), err.utf8);
+void flush_error_stream(ErrorStream& err) {
+  if (err.held.empty()) return;
+  if (err.file != nullptr) {
+    std::fwrite(err.held.data(), 1, err.held.size(), err.file);
     std::fflush(err.file);
   }
-  err.held.erase(0, count);
-}
-
-}  // namespace
-
-void flush_error_stream(ErrorStream& err) {
-  write_held(err, err.utf8 ? cp932_whole_characters(err.held) : err.held.size());
+  err.held.clear();
 }
 
 void close_error_stream(ErrorStream& err) {
-  write_held(err, err.held.size());
+  flush_error_stream(err);
   if (err.owned && err.file != nullptr) {
     std::fclose(err.file);
     err.file = nullptr;

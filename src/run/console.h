@@ -33,12 +33,11 @@ bool wants_utf8(bool terminal, const char* codeset);
 struct ErrorStream {
   std::FILE* file = nullptr;
   bool owned = false;  // -e: the stream is a file this run opened
-  bool utf8 = false;   // the stream is a UTF-8 terminal: CP932 is converted on the way out
+  bool utf8 = false;   // the stream is a UTF-8 terminal: messages are formatted in UTF-8
   std::string held;    // the end of the current line, not yet written
 };
 
-// Writes what the error stream holds back (in UTF-8 all but a last lone
-// lead byte, whose pair may still come).
+// Writes what the error stream holds back.
 void flush_error_stream(ErrorStream& err);
 
 // Writes CP932 bytes to a stream, converted to UTF-8 when `utf8` is set.

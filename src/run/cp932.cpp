@@ -136,18 +136,12 @@ std::string cp932_to_utf8(std::string_view cp932) {
   return out;
 }
 
-size_t cp932_whole_characters(std::string_view cp932) {
+bool is_utf8(std::string_view text) {
   size_t pos = 0;
-  while (pos < cp932.size()) {
-    if (!is_sjis_lead(static_cast<uint8_t>(cp932[pos]))) {
-      ++pos;
-    } else if (pos + 1 < cp932.size()) {
-      pos += 2;
-    } else {
-      break;
-    }
+  while (pos < text.size()) {
+    if (decode_utf8(text, pos) == kInvalid) return false;
   }
-  return pos;
+  return true;
 }
 
 std::string to_cp932(std::string_view utf8) {

@@ -20,8 +20,7 @@ bool cp932_encodable(std::string_view utf8);
 // encodings pass through unchanged.
 std::string cp932_to_utf8(std::string_view cp932);
 
-// The length of the longest prefix of `cp932` that does not end inside a
-// two-byte character: a last byte that is a lead byte is left out.
-size_t cp932_whole_characters(std::string_view cp932);
+// True when the bytes are well-formed UTF-8.
+bool is_utf8(std::string_view text);
 
 }  // namespace orvo

@@ -6,10 +6,12 @@
 namespace orvo {
 
 // Thrown by fatal_error and print_usage. The entry point catches it, writes
-// `message` (already CP932 bytes) to the error stream and exits with `status`.
+// `message` (already CP932 bytes; `message_utf8` on a UTF-8 terminal) to the
+// error stream and exits with `status`.
 struct ProcessExit {
   int status;
   std::string message;
+  std::string message_utf8;
 };
 
 // Formats a message (UTF-8 format text, CP932 on output) and ends the

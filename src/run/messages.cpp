@@ -1,6 +1,8 @@
 #include "run/messages.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "run/cp932.h"
@@ -20,12 +22,49 @@ std::string format_message(const char* format, std::va_list args) {
   return std::string(text.data(), static_cast<size_t>(length));
 }
 
-std::string format_message_of(const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  std::string text = format_message(format, args);
-  va_end(args);
-  return text;
+std::string format_message_utf8(const char* format, std::va_list args) {
+  const std::string text = cp932_to_utf8(to_cp932(format));
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      out.push_back(text[i]);
+      continue;
+    }
+    // The conversions the messages use: %s, %c, %d, %x with flags, width
+    // and precision, %ld, %%.
+    size_t j = i + 1;
+    while (j < text.size() && std::strchr("-+ #0123456789.", text[j]) != nullptr) ++j;
+    const bool is_long = j < text.size() && text[j] == 'l';
+    if (is_long) ++j;
+    if (j >= text.size()) break;
+    const std::string spec = text.substr(i, j - i + 1);
+    char number[64];
+    switch (text[j]) {
+      case 's': {
+        const std::string_view arg = va_arg(args, const char*);
+        out += is_utf8(arg) ? std::string(arg) : cp932_to_utf8(arg);
+        break;
+      }
+      case 'c':
+      case 'd':
+      case 'x':
+        if (is_long) {
+          std::snprintf(number, sizeof number, spec.c_str(), va_arg(args, long));
+        } else {
+          std::snprintf(number, sizeof number, spec.c_str(), va_arg(args, int));
+        }
+        out += number;
+        break;
+      case '%':
+        out.push_back('%');
+        break;
+      default:
+        out += spec;
+        break;
+    }
+    i = j;
+  }
+  return out;
 }
 
 namespace {
@@ -41,19 +80,30 @@ void report_bytes(ErrorStream& err, const std::string& bytes) {
 }
 
 void report(ErrorStream& err, const char* format, ...) {
+  if (err.file == nullptr) return;
   std::va_list args;
   va_start(args, format);
-  const std::string text = format_message(format, args);
+  const std::string text = err.utf8 ? format_message_utf8(format, args) : format_message(format, args);
   va_end(args);
   report_bytes(err, text);
+}
+
+void report_text(ErrorStream& err, const char* text) {
+  if (err.file == nullptr) return;
+  const std::string cp932 = to_cp932(text);
+  report_bytes(err, err.utf8 ? cp932_to_utf8(cp932) : cp932);
 }
 
 void fatal_error(int status, const char* format, ...) {
   std::va_list args;
   va_start(args, format);
+  std::va_list again;
+  va_copy(again, args);
   std::string text = format_message(format, args);
+  std::string utf8 = format_message_utf8(format, again);
+  va_end(again);
   va_end(args);
-  throw ProcessExit{status, std::move(text)};
+  throw ProcessExit{status, std::move(text), std::move(utf8)};
 }
 
 }  // namespace orvo

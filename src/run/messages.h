@@ -1,6 +1,7 @@
 // Messages on the error stream. Texts are written in UTF-8 in the source and
 // leave the program as CP932 bytes; arguments (file names, titles) are raw
-// bytes from the data and pass through unchanged.
+// bytes from the data and pass through unchanged. A UTF-8 terminal gets the
+// same messages in UTF-8 instead.
 #pragma once
 
 #include <cstdarg>
@@ -13,10 +14,18 @@ namespace orvo {
 // Formats a message: the UTF-8 format text is converted to CP932 first, then
 // the arguments are substituted.
 std::string format_message(const char* format, std::va_list args);
-std::string format_message_of(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Formats a message for a UTF-8 terminal: the text reads as its CP932 bytes
+// read back, and each string argument stays as it is when it is UTF-8
+// already (a file name typed on this system) or is read as CP932 (a title
+// from the song).
+std::string format_message_utf8(const char* format, std::va_list args);
 
 // Writes a formatted message to the error stream.
 void report(ErrorStream& err, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Writes a text of the converter's own (UTF-8 in the source) to the error stream.
+void report_text(ErrorStream& err, const char* text);
 
 // Writes bytes to the error stream as they are.
 void report_bytes(ErrorStream& err, const std::string& bytes);

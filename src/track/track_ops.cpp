@@ -2,7 +2,6 @@
 
 #include "render/keys.h"
 #include "render/render_note.h"
-#include "run/cp932.h"
 #include "run/messages.h"
 #include "smf/events.h"
 
@@ -32,7 +31,7 @@ void reset_track_status(Track& t) {
   reset_running_status(t.s.running, t.in.running_status ? kStatusRunning : kStatusAlways);
 }
 
-void marker(Track& t, const char* text) { report_bytes(t.s.err, to_cp932(text)); }
+void marker(Track& t, const char* text) { report_text(t.s.err, text); }
 
 void advance_time(Track& t, uint16_t step) {
   t.st.absTime += step;

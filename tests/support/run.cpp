@@ -99,10 +99,11 @@ RunResult run_program(const char* program, const std::string& dir,
 
 }  // namespace
 
-RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input) {
+RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input,
+                        bool utf8_terminal) {
   return run_on_files("orvo", args, input,
-                      [](std::FILE* in, std::FILE* out, std::FILE* err, int argc, const char* const* argv) {
-                        return run_orvo(Console{in, out, err}, argc, argv);
+                      [&](std::FILE* in, std::FILE* out, std::FILE* err, int argc, const char* const* argv) {
+                        return run_orvo(Console{in, out, err, utf8_terminal, utf8_terminal}, argc, argv);
                       });
 }
 

@@ -41,8 +41,10 @@ class ScopedCwd {
 };
 
 // Runs one conversion in-process with `args` (program name added), standard
-// input fed from `input`, in the current folder.
-RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input = "");
+// input fed from `input`, in the current folder. With `utf8_terminal`, the
+// run takes its standard output and error for UTF-8 terminals.
+RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input = "",
+                        bool utf8_terminal = false);
 
 // Runs the orvo executable in `dir` with `args` and `input` on standard input.
 RunResult run_executable(const std::string& dir, const std::vector<std::string>& args,
