@@ -202,6 +202,14 @@ TEST_F(Batch, PathsThatAreNoSongs) {
   }
 }
 
+// Names typed on this system are UTF-8: the summary and the log keep them.
+TEST_F(Batch, Utf8NamesStayReadable) {
+  put("曲/壊.zmd", test::bytes_of("not ZMD data"));
+  const RunResult r = run_batch_inprocess({"--log", "u.log", "曲"});
+  EXPECT_EQ(r.out, "converted 0, skipped 0, failed 1\n  曲/壊.zmd: status 1: Error: 曲/壊.zmdは ZMD形式のフォーマットではありません。\n");
+  EXPECT_NE(read_file("u.log").find("==> 曲/壊.zmd <==\n"), std::string::npos);
+}
+
 TEST_F(Batch, CommandLine) {
   music_tree();
   for (const auto& [group, letter] : std::vector<std::pair<std::string, std::string>>{

@@ -8,7 +8,6 @@
 
 #include "batch/memory_stream.h"
 #include "driver/options.h"
-#include "run/cp932.h"
 #include "run/exit.h"
 #include "run/messages.h"
 #include "run/session.h"
@@ -74,23 +73,25 @@ char single_file_letter(std::string_view group) {
 }
 
 // Runs orvo's parser over the switch groups on a scratch run whose streams
-// are memory. The refused letters never reach it, so it opens no file.
-// Returns the exit the parser ends with, if any.
+// are memory; its messages come in UTF-8, as on a UTF-8 terminal. The
+// refused letters never reach it, so it opens no file. Returns the exit the
+// parser ends with, if any, holding every message it wrote.
 std::unique_ptr<ProcessExit> check_switches(const std::vector<std::string>& switches) {
   if (switches.empty()) return nullptr;  // orvo's parser shows the usage for no arguments
   MemoryStream out;
   MemoryStream err;
   auto s = std::make_unique<Session>();
-  s->console = Console{nullptr, out.file(), err.file()};
+  s->console = Console{nullptr, out.file(), err.file(), true, true};
   s->err.file = err.file();
+  s->err.utf8 = true;
   std::vector<const char*> argv{"orvo"};
   for (const std::string& group : switches) argv.push_back(group.c_str());
   try {
     parse_options(*s, static_cast<int>(argv.size()), argv.data());
   } catch (const ProcessExit& e) {
-    report_bytes(s->err, e.message);
+    report_bytes(s->err, e.message_utf8);
     close_error_stream(s->err);
-    return std::make_unique<ProcessExit>(ProcessExit{e.status, err.take(), std::string()});
+    return std::make_unique<ProcessExit>(ProcessExit{e.status, std::string(), err.take()});
   }
   return nullptr;
 }
@@ -189,7 +190,7 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
       return c;
     }
     c.action = CommandLine::Action::usage_error;
-    c.error = "orvo-batch: " + cp932_to_utf8(exit->message);
+    c.error = "orvo-batch: " + exit->message_utf8;
     return c;
   }
   if (o.paths.empty()) return usage_error("no PATH given");

@@ -7,7 +7,6 @@
 #include "batch/memory_stream.h"
 #include "batch/up_to_date.h"
 #include "driver/driver.h"
-#include "run/cp932.h"
 #include "run/exit.h"
 #include "run/file_lookup.h"
 
@@ -65,16 +64,17 @@ SongResult convert_song(const Source& song, const std::vector<std::string>& swit
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     // Standard input and output are never used: the source is a file and
-    // the destination is named.
+    // the destination is named. The messages come in UTF-8, as on a UTF-8
+    // terminal: file names that are UTF-8 already stay as they are.
     MemoryStream messages;
-    const Console console{messages.file(), messages.file(), messages.file()};
+    const Console console{messages.file(), messages.file(), messages.file(), true, true};
     SongResult r;
     r.status = run_orvo(console, static_cast<int>(argv.size()), argv.data(), nullptr, listings);
     r.outcome = r.status == 0 ? SongResult::Outcome::converted : SongResult::Outcome::failed;
-    r.messages = cp932_to_utf8(messages.take());
+    r.messages = messages.take();
     return r;
   } catch (const ProcessExit& e) {
-    SongResult r = failed(cp932_to_utf8(e.message));
+    SongResult r = failed(e.message_utf8);
     r.status = e.status;
     return r;
   } catch (const std::bad_alloc&) {
