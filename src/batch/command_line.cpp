@@ -33,7 +33,7 @@ const char* const kUsage =
     "\n"
     "orvo switches, applied to every song: -L -F -D -B -X -U -A -J -R -I -m -s -t\n"
     "(-J, or j among other letters as in -aj, fits loop counts; -j is the number\n"
-    "of jobs). -o, -c, -e, -g and - are for single files: use orvo.\n"
+    "of jobs). -o, -c, -e and -g are for single files: use orvo.\n"
     "\n"
     "Exit status: 0 when no song failed, 1 when any failed or a path could not be\n"
     "read, 2 for a usage error.\n";
