@@ -133,5 +133,57 @@ TEST(TrackFades, FadeInRisesToFullAndStops) {
   EXPECT_EQ(r.lines[r.lines.size() - 2], "@400 (+143) Program ch1 0");
 }
 
+// Clocks on which nothing is written pass in one step; these pin where the
+// modulation resumes after them: a vibrato whose start lies in the second
+// event of a tie and runs on into the release, and the wheel and plain
+// controller kinds, which write once at their start clock.
+TEST(TrackQuietClocks, VibratoStartsInsideATieAndRunsIntoTheRelease) {
+  TrackHarness h;
+  // Triangle, speed 4, depth 100, from clock 20 of each note: a tie of 16 +
+  // 16 clocks, a rest, a note too short to reach it, a long note.
+  const TrackResult r = h.convert({0x98, 2, 0xFF, 0xD6, 0, 4, 0, 0, 0xE8, 0, 20, 0xFF, 0xFF,
+                                   0xE6, 0, 100, 60, 16, 0xFF, 60, 16, 12, 0x80, 8, 0, 62, 8, 6,
+                                   64, 40, 30});
+  ASSERT_GE(r.lines.size(), 27u);
+  EXPECT_EQ(Lines(r.lines.begin(), r.lines.begin() + 27),
+            (Lines{"@0 (+0) PitchBend ch1 8192",  "@0 (+0) NoteOn ch1 60 127",
+                   "@21 (+21) PitchBend ch1 8217", "@22 (+1) PitchBend ch1 8242",
+                   "@23 (+1) PitchBend ch1 8267",  "@24 (+1) PitchBend ch1 8292",
+                   "@25 (+1) PitchBend ch1 8267",  "@26 (+1) PitchBend ch1 8242",
+                   "@27 (+1) PitchBend ch1 8217",  "@28 (+1) NoteOn ch1 60 0",
+                   "@28 (+0) PitchBend ch1 8192",  "@29 (+1) PitchBend ch1 8167",
+                   "@30 (+1) PitchBend ch1 8142",  "@31 (+1) PitchBend ch1 8117",
+                   "@32 (+1) PitchBend ch1 8192",  "@33 (+1) PitchBend ch1 8217",
+                   "@34 (+1) PitchBend ch1 8242",  "@35 (+1) PitchBend ch1 8267",
+                   "@36 (+1) PitchBend ch1 8292",  "@37 (+1) PitchBend ch1 8267",
+                   "@38 (+1) PitchBend ch1 8242",  "@39 (+1) PitchBend ch1 8217",
+                   "@40 (+1) PitchBend ch1 8192",  "@40 (+0) NoteOn ch1 62 127",
+                   "@46 (+6) NoteOn ch1 62 0",     "@48 (+2) NoteOn ch1 64 127",
+                   "@69 (+21) PitchBend ch1 8217"}));
+}
+
+TEST(TrackQuietClocks, WheelAndPlainControllerWriteAtTheirStartClock) {
+  TrackHarness h;
+  // Wheel kind from clock 20, across a tie of 16 + 16 clocks.
+  const TrackResult wheel = h.convert({0x98, 2, 0xFF, 0x99, 0, 0xFF, 0xD6, 0, 4, 0, 0, 0xE8, 0,
+                                       20, 0xFF, 0xFF, 0xE6, 0, 64, 60, 16, 0xFF, 60, 16, 12, 62,
+                                       30, 28});
+  EXPECT_EQ(wheel.lines,
+            (Lines{"@0 (+0) PitchBend ch1 8192", "@0 (+0) Control ch1 1 0",
+                   "@0 (+0) NoteOn ch1 60 127", "@20 (+20) Control ch1 1 64",
+                   "@28 (+8) NoteOn ch1 60 0", "@32 (+4) Control ch1 1 0",
+                   "@32 (+0) NoteOn ch1 62 127", "@52 (+20) Control ch1 1 64",
+                   "@60 (+8) NoteOn ch1 62 0", "@62 (+2) EndOfTrack"}));
+  // Controller 11, plain kind, depth 100 from clock 10 of each note.
+  const TrackResult plain = h.convert({0x9A, 11, 0, 64, 0x99, 0xFF, 0, 0xE8, 0xFF, 0xFF, 0, 10,
+                                       0xAE, 100, 0xBC, 1, 60, 8, 0xFF, 60, 8, 6, 62, 20, 18});
+  EXPECT_EQ(plain.lines,
+            (Lines{"@0 (+0) PitchBend ch1 8192", "@0 (+0) Control ch1 11 0",
+                   "@0 (+0) NoteOn ch1 60 127", "@10 (+10) Control ch1 11 100",
+                   "@14 (+4) NoteOn ch1 60 0", "@16 (+2) Control ch1 11 0",
+                   "@16 (+0) NoteOn ch1 62 127", "@26 (+10) Control ch1 11 100",
+                   "@34 (+8) NoteOn ch1 62 0", "@36 (+2) EndOfTrack"}));
+}
+
 }  // namespace
 }  // namespace orvo

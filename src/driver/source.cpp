@@ -2,7 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <vector>
+#include <utility>
 
 #include "run/alloc.h"
 #include "run/exit.h"
@@ -13,8 +13,10 @@ namespace {
 
 constexpr size_t kStdinChunk = 16384;
 
-std::vector<uint8_t> read_stream(std::FILE* in) {
-  std::vector<uint8_t> data;
+// Standard input has no size to ask for: the buffer doubles whenever it is
+// full, and the padding goes behind the bytes read.
+ZmdImage read_stream(std::FILE* in) {
+  ByteStore data;
   xmalloc(data, kStdinChunk);
   size_t used = 0;
   for (;;) {
@@ -23,8 +25,7 @@ std::vector<uint8_t> read_stream(std::FILE* in) {
     used += got;
     if (got == 0) break;
   }
-  data.resize(used);
-  return data;
+  return make_image(std::move(data), used);
 }
 
 }  // namespace
@@ -32,7 +33,7 @@ std::vector<uint8_t> read_stream(std::FILE* in) {
 std::optional<ZmdImage> load_source(Session& s, const std::string& name) {
   if (name == "-") {
     set_binary_mode(s.console.in);
-    return make_image(read_stream(s.console.in));
+    return read_stream(s.console.in);
   }
   std::error_code ec;
   if (std::filesystem::is_directory(name, ec)) return std::nullopt;  // not a file to open
@@ -40,17 +41,19 @@ std::optional<ZmdImage> load_source(Session& s, const std::string& name) {
   if (file == nullptr) return std::nullopt;
   long size = -1;
   if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-  std::vector<uint8_t> data;
+  // Read straight into the image: one buffer of the file's size and the
+  // padding, neither zero-filled nor copied afterwards.
+  ByteStore data;
   size_t got = 0;
   if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-    xmalloc(data, static_cast<size_t>(size));
-    got = std::fread(data.data(), 1, data.size(), file);
+    xmalloc(data, static_cast<size_t>(size) + kImagePadding);
+    got = std::fread(data.data(), 1, static_cast<size_t>(size), file);
   }
   std::fclose(file);
   if (size < 0 || got < static_cast<size_t>(size)) {
     fatal_error(4, "%s\tError: read error.\n", name.c_str());
   }
-  return make_image(std::move(data));
+  return make_image(std::move(data), static_cast<size_t>(size));
 }
 
 }  // namespace orvo

@@ -93,7 +93,7 @@ void start_chunk(ChunkOut& out, const TrackBuffer& tb, size_t reserve) {
   } catch (const std::bad_alloc&) {
     fatal_error(10, "malloc failed.\n");
   }
-  out.bytes.assign(tb.bytes.begin(), tb.bytes.begin() + 8);
+  out.bytes.append(tb.bytes.data(), tb.bytes.data() + 8);
 }
 
 void put_byte(ChunkOut& out, uint8_t byte) { out.bytes.push_back(byte); }
@@ -101,11 +101,11 @@ void put_byte(ChunkOut& out, uint8_t byte) { out.bytes.push_back(byte); }
 void put_delta(ChunkOut& out, int64_t clocks) {
   uint8_t buf[kMaxQuantityBytes];
   const size_t n = write_vlq(buf, clamp_delta(clocks));
-  out.bytes.insert(out.bytes.end(), buf, buf + n);
+  out.bytes.append(buf, buf + n);
 }
 
 void put_span(ChunkOut& out, const uint8_t* bytes, size_t from, size_t to) {
-  if (to > from) out.bytes.insert(out.bytes.end(), bytes + from, bytes + to);
+  if (to > from) out.bytes.append(bytes + from, bytes + to);
 }
 
 size_t finish_chunk(ChunkOut& out, TrackBuffer& tb) {
@@ -113,7 +113,7 @@ size_t finish_chunk(ChunkOut& out, TrackBuffer& tb) {
   put_be32(out.bytes.data() + 4, static_cast<uint32_t>(size - 8));
   tb.bytes.swap(out.bytes);
   tb.pos = size;
-  std::vector<uint8_t>().swap(out.bytes);
+  out.bytes.release();
   return size;
 }
 

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "run/byte_store.h"
 #include "smf/track_buffer.h"
 
 namespace orvo {
@@ -57,7 +57,7 @@ inline bool is_end_of_track(const uint8_t* bytes, const WalkEvent& ev) {
 
 // The chunk a pass builds: starts as a copy of the 8-byte header.
 struct ChunkOut {
-  std::vector<uint8_t> bytes;
+  ByteStore bytes;
 };
 
 void start_chunk(ChunkOut& out, const TrackBuffer& tb, size_t reserve);

@@ -3,6 +3,8 @@
 // modulation and the fade, then one clock more of pending delta.
 #include "render/modulation.h"
 
+#include <algorithm>
+
 #include "render/controllers.h"
 #include "render/oscillators.h"
 #include "render/span.h"
@@ -91,6 +93,45 @@ void portamento_clock(Span& sp, int32_t& fraction) {
   sp.bend.portamento = static_cast<int16_t>(v);
 }
 
+// What the clock loop knows of a span beyond the Span record.
+struct LoopState {
+  bool note_on;                   // keys still to strike, the next at next_on
+  int32_t next_on;
+  bool tables;                    // step tables in use, the next step at positions[table_index]
+  int table_index;
+  const int32_t* positions;
+  bool porta;                     // a portamento runs from porta_delay on
+  bool fade;                      // a fade steps every clock
+};
+
+// The clocks from sp.k on at which nothing can be written and no state but
+// the clock counters changes: up to the next note-on, table step, portamento
+// clock, fade step, modulation start or running waveform, at most to the
+// end of the span. 0 when something may happen at sp.k itself.
+int64_t quiet_clocks(const Span& sp, const LoopState& ls) {
+  const RenderState& st = sp.st;
+  const int64_t k = sp.k;
+  if (ls.fade) return 0;
+  int64_t next = int64_t{sp.last} + 1;
+  if (st.note_started != 0) {
+    if (sp.ctrl_wave) return 0;
+    if (sp.pitch_wave) {
+      if (st.pitch.clock >= sp.pm_start) return 0;
+      next = std::min(next, k + (int64_t{sp.pm_start} - st.pitch.clock));
+    }
+    if (sp.pitch_wheel && st.clocks_since_note_on <= sp.pm_start) {
+      next = std::min(next, k + (int64_t{sp.pm_start} - st.clocks_since_note_on));
+    }
+    if (sp.ctrl_plain && sp.cm_start >= k) next = std::min<int64_t>(next, sp.cm_start);
+  }
+  if (ls.note_on && ls.next_on >= k) next = std::min<int64_t>(next, ls.next_on);
+  if (ls.tables && ls.table_index < 8 && ls.positions[ls.table_index] >= k) {
+    next = std::min<int64_t>(next, ls.positions[ls.table_index]);
+  }
+  if (ls.porta) next = std::min(next, std::max<int64_t>(k, sp.r.porta.porta_delay));
+  return next - k;
+}
+
 }  // namespace
 
 void compute_step_positions(int32_t start, uint16_t step, int32_t positions[8]) {
@@ -108,8 +149,11 @@ void compute_step_positions(int32_t start, uint16_t step, int32_t positions[8]) 
   }
 }
 
-size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest& r,
-                           const ModulationSpan& span) {
+// Everything a clock calls is inlined here: the waveforms and writers run
+// for nearly every clock of a modulated note.
+__attribute__((flatten)) size_t generate_modulation(Session& s, TrackBuffer& tb,
+                                                    const NoteRenderRequest& r,
+                                                    const ModulationSpan& span) {
   const size_t start = tb.pos;
   RenderState& st = s.render;
   Span sp{s,           st,           tb, r, *r.pending, *r.bend, r.channel, span.last, span.first,
@@ -140,22 +184,38 @@ size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest&
 
   for (int32_t k = span.first; k <= span.last; ++k) {
     sp.k = k;
-    // Nothing more can be written in this span: the remaining clocks pass at once.
-    const bool tables_due = tables && table_index < 8 && span.positions[table_index] >= k &&
-                            span.positions[table_index] <= span.last;
-    const bool modulating =
-        (st.note_started != 0 || note_on) &&
-        (sp.pitch_wave || sp.ctrl_wave ||
-         (sp.pitch_wheel && st.clocks_since_note_on <= sp.pm_start) ||
-         (sp.ctrl_plain && k <= sp.cm_start));
-    if (!note_on && !tables_due && !modulating && !fade &&
-        !(porta && r.porta.porta_delay <= span.last)) {
-      const int32_t rest = span.last - k + 1;
-      add_clocks(sp.pending, rest);
-      add_clocks(st.pitch.clock, rest);
-      add_clocks(st.ctrl.clock, rest);
-      add_clocks(st.clocks_since_note_on, rest);
-      break;
+    // Quiet clocks pass at once. On a clock where something may happen the
+    // span cannot end early, so only quiet ones need the test for it.
+    const int64_t quiet =
+        quiet_clocks(sp, {note_on, next_on, tables, table_index, span.positions, porta, fade});
+    if (quiet > 0) {
+      // Nothing more can be written in this span: the remaining clocks pass.
+      const bool tables_due = tables && table_index < 8 && span.positions[table_index] >= k &&
+                              span.positions[table_index] <= span.last;
+      const bool modulating =
+          (st.note_started != 0 || note_on) &&
+          (sp.pitch_wave || sp.ctrl_wave ||
+           (sp.pitch_wheel && st.clocks_since_note_on <= sp.pm_start) ||
+           (sp.ctrl_plain && k <= sp.cm_start));
+      if (!note_on && !tables_due && !modulating && !fade &&
+          !(porta && r.porta.porta_delay <= span.last)) {
+        const int32_t rest = span.last - k + 1;
+        add_clocks(sp.pending, rest);
+        add_clocks(st.pitch.clock, rest);
+        add_clocks(st.ctrl.clock, rest);
+        add_clocks(st.clocks_since_note_on, rest);
+        break;
+      }
+      // The room is checked as on every clock that goes on; nothing is
+      // written on the quiet ones, so once stands for all of them.
+      if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
+      const int32_t n = static_cast<int32_t>(quiet);
+      add_clocks(sp.pending, n);
+      add_clocks(st.pitch.clock, n);
+      add_clocks(st.ctrl.clock, n);
+      add_clocks(st.clocks_since_note_on, n);
+      k = wrap_add(k, n - 1);  // the loop steps on to the clock where something happens
+      continue;
     }
     if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
 

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "run/byte_store.h"
 #include "run/exit.h"
 
 namespace orvo {
@@ -32,6 +33,24 @@ void xrealloc(std::vector<T>& storage, size_t count) {
   } catch (const std::bad_alloc&) {
     fatal_error(10, "realloc failed.\n");
   } catch (const std::length_error&) {
+    fatal_error(10, "realloc failed.\n");
+  }
+}
+
+// The same for a byte store; its new bytes are left unwritten.
+inline void xmalloc(ByteStore& storage, size_t count) {
+  try {
+    storage.release();
+    storage.resize(count);
+  } catch (const std::bad_alloc&) {
+    fatal_error(10, "malloc failed.\n");
+  }
+}
+
+inline void xrealloc(ByteStore& storage, size_t count) {
+  try {
+    storage.resize(count);
+  } catch (const std::bad_alloc&) {
     fatal_error(10, "realloc failed.\n");
   }
 }

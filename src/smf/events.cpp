@@ -1,45 +1,10 @@
 #include "smf/events.h"
 
-#include <algorithm>
-
-#include "smf/vlq.h"
-
 namespace orvo {
-
-namespace {
-// Every data byte written is a valid MIDI data byte: values outside 0..127
-// (a program of 129 on an FM voice, say) are held at the nearest end.
-uint8_t data_byte(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 127)); }
-}  // namespace
 
 void reset_running_status(RunningStatus& rs, uint8_t value) {
   rs.last = value;
   rs.mode = value;
-}
-
-static size_t put_status(RunningStatus& rs, uint8_t* out, int status) {
-  const uint8_t s = static_cast<uint8_t>(status);
-  if (s != rs.last || rs.mode == 0xFF) {
-    rs.last = s;
-    *out = s;
-    return 1;
-  }
-  return 0;
-}
-
-size_t put_event2(RunningStatus& rs, uint8_t* out, int32_t delta, int status, int data1, int data2) {
-  size_t n = write_vlq(out, delta);
-  n += put_status(rs, out + n, status);
-  out[n++] = data_byte(data1);
-  out[n++] = data_byte(data2);
-  return n;
-}
-
-size_t put_event1(RunningStatus& rs, uint8_t* out, int32_t delta, int status, int data) {
-  size_t n = write_vlq(out, delta);
-  n += put_status(rs, out + n, status);
-  out[n++] = data_byte(data);
-  return n;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "run/running_status.h"
+#include "smf/vlq.h"
 
 namespace orvo {
 
@@ -17,12 +18,44 @@ constexpr uint8_t kStatusRunning = 0xFE;
 // and after every meta or exclusive event.
 void reset_running_status(RunningStatus& rs, uint8_t value);
 
+// Every data byte written is a valid MIDI data byte: values outside 0..127
+// (a program of 129 on an FM voice, say) are held at the nearest end.
+inline uint8_t data_byte(int value) {
+  return static_cast<uint8_t>(value < 0 ? 0 : (value > 127 ? 127 : value));
+}
+
+// Writes the status byte unless running status allows to omit it; returns
+// the bytes written (0 or 1).
+inline size_t put_status(RunningStatus& rs, uint8_t* out, int status) {
+  const uint8_t s = static_cast<uint8_t>(status);
+  if (s != rs.last || rs.mode == 0xFF) {
+    rs.last = s;
+    *out = s;
+    return 1;
+  }
+  return 0;
+}
+
 // Writes delta, status (omitted when running status allows) and two data
 // bytes at `out`; returns the bytes written. Data values are held to 0..127.
-size_t put_event2(RunningStatus& rs, uint8_t* out, int32_t delta, int status, int data1, int data2);
+// These two are written for nearly every clock of a modulated note, hence
+// inline.
+inline size_t put_event2(RunningStatus& rs, uint8_t* out, int32_t delta, int status, int data1,
+                         int data2) {
+  size_t n = write_vlq(out, delta);
+  n += put_status(rs, out + n, status);
+  out[n++] = data_byte(data1);
+  out[n++] = data_byte(data2);
+  return n;
+}
 
 // As put_event2 with one data byte.
-size_t put_event1(RunningStatus& rs, uint8_t* out, int32_t delta, int status, int data);
+inline size_t put_event1(RunningStatus& rs, uint8_t* out, int32_t delta, int status, int data) {
+  size_t n = write_vlq(out, delta);
+  n += put_status(rs, out + n, status);
+  out[n++] = data_byte(data);
+  return n;
+}
 
 // Writes the 19-event initialisation sequence for `channel`, the first event
 // at gap + pending, the others gap apart; sets pending to 0.

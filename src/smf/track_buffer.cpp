@@ -1,5 +1,7 @@
 #include "smf/track_buffer.h"
 
+#include <algorithm>
+
 #include "run/alloc.h"
 #include "smf/bytes.h"
 #include "smf/vlq.h"
@@ -10,13 +12,20 @@ namespace {
 constexpr int64_t kGrowthKB = 16;
 constexpr size_t kEndOfTrackBytes = 4 + 3;  // delta of up to 4 bytes, FF 2F 00
 
+// Memory a new buffer gets to grow into before it has to move. Pages that are
+// never written cost nothing, so a typical track never moves, and a buffer
+// this large is mapped on its own, where the C library can grow it without
+// copying.
+constexpr size_t kFirstMemory = 128 * 1024;
+
 size_t kb_bytes(int64_t kb) { return static_cast<size_t>(kb) * 1024; }
 }  // namespace
 
 void allocate_track_buffer(TrackBuffer& tb, int64_t kb) {
   tb.kb = kb < 1 ? 1 : kb;
   tb.pos = 0;
-  xmalloc(tb.bytes, kb_bytes(tb.kb));
+  xmalloc(tb.bytes, std::max(kb_bytes(tb.kb), kFirstMemory));
+  tb.bytes.resize(kb_bytes(tb.kb));  // the capacity the growth rule counts; moves nothing
 }
 
 void open_chunk(TrackBuffer& tb) {

@@ -3,12 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "run/byte_store.h"
 
 namespace orvo {
 
 struct TrackBuffer {
-  std::vector<uint8_t> bytes;  // storage; may move whenever it grows
+  ByteStore bytes;             // storage; may move whenever it grows
   size_t pos = 0;              // write position: offset of the next byte
   int64_t kb = 0;              // capacity in KB, as the converter counts it
 };

@@ -2,7 +2,7 @@
 
 namespace orvo {
 
-size_t write_vlq(uint8_t* out, int32_t value) {
+size_t write_long_vlq(uint8_t* out, int32_t value) {
   // A MIDI file allows four bytes: anything larger is held at the largest
   // quantity instead of losing its high bits.
   if (value > kVlqMax) value = kVlqMax;

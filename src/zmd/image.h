@@ -7,17 +7,24 @@
 #include <cstdint>
 #include <vector>
 
+#include "run/byte_store.h"
+
 namespace orvo {
 
 struct ZmdImage {
-  std::vector<uint8_t> bytes;  // the file's bytes, then the 0xFF padding
+  ByteStore bytes;             // the file's bytes, then the 0xFF padding
   size_t size = 0;             // number of bytes that came from the file
 };
 
 constexpr size_t kImagePadding = 4;
 
-// Builds an image from the file's bytes (appends the padding).
-ZmdImage make_image(std::vector<uint8_t> data);
+// Builds an image from the first `size` bytes of `data`, the file's bytes
+// as they were read, and writes the padding behind them; `data` is taken
+// over, not copied, and grows only when it has no room for the padding.
+ZmdImage make_image(ByteStore data, size_t size);
+
+// Builds an image from a copy of the file's bytes.
+ZmdImage make_image(const std::vector<uint8_t>& data);
 
 inline uint8_t zbyte(const ZmdImage& img, int64_t offset) {
   if (offset < 0 || static_cast<uint64_t>(offset) >= img.bytes.size()) return 0xFF;
