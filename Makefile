@@ -1,9 +1,9 @@
-# make        release build of the orvo executable
+# make        release build of the orvo and orvo-batch executables
 # make run    build, then convert the bundled demo song to demo.mid
 # make test   build with warnings as errors and sanitizers, run every test
 # make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
-# make bench  release build of orvo and the benchmark program, then run it
+# make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
@@ -21,8 +21,9 @@ release:
 
 bench:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default
 	./$(BUILD)/orvo_bench
+	./$(BUILD)/orvo_batch_bench
 
 run: release
 	./$(BUILD)/orvo -c examples/demo.zmd > demo.mid

@@ -3,7 +3,9 @@
 
 Every folder stands on a floor; a file may include headers of its own folder
 and of the folders listed for it here, nothing else. The programs at the top
-(src/*.cpp, the batch converter) may include the driver and anything below.
+(src/*.cpp, the batch converter) may include the driver and anything below;
+a program's folder (one not listed here, such as src/batch/) may include
+itself, and the mains at the top of src/ may include the program folders.
 Prints each include that points the wrong way and exits with status 1.
 """
 import pathlib
@@ -27,9 +29,15 @@ PROGRAMS = {"driver"} | BELOW["driver"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/')
 
 
+def program_folders():
+    return {p.name for p in ROOT.iterdir() if p.is_dir() and p.name not in BELOW}
+
+
 def allowed(folder):
-    if folder is None or folder not in BELOW:  # a program
-        return PROGRAMS
+    if folder is None:  # a main at the top of src/
+        return PROGRAMS | program_folders()
+    if folder not in BELOW:  # a program's folder
+        return PROGRAMS | {folder}
     return BELOW[folder] | {folder}
 
 

@@ -127,13 +127,15 @@ void convert_one_track(Session& s, Conversion& c, int k) {
                 c.do_times[static_cast<size_t>(k) - 1], c.loop_times[static_cast<size_t>(k) - 1]);
 }
 
-int run_orvo(const Console& console, int argc, const char* const* argv, PassTimes* times) {
+int run_orvo(const Console& console, int argc, const char* const* argv, PassTimes* times,
+             FolderListings* listings) {
   auto session = std::make_unique<Session>();
   Session& s = *session;
   s.console = console;
   s.err.file = console.err;
   s.err.utf8 = console.err_utf8;
   s.pass_times = times;
+  s.listings = listings;
   int status = 0;
   try {
     auto conversion = std::make_unique<Conversion>();

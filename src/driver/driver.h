@@ -18,9 +18,11 @@ namespace orvo {
 
 // Runs one whole conversion, as the command line describes it, on the given
 // console streams. Returns the exit status; never ends the process. With
-// `times`, the seconds spent in each post-conversion pass are added there.
+// `times`, the seconds spent in each post-conversion pass are added there;
+// with `listings`, folders are listed through that cache, which a batch of
+// conversions shares.
 int run_orvo(const Console& console, int argc, const char* const* argv,
-             PassTimes* times = nullptr);
+             PassTimes* times = nullptr, FolderListings* listings = nullptr);
 
 // Everything the driver owns for the length of a run.
 struct Conversion {

@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "batch/batch.h"
 #include "driver/driver.h"
 #include "run/cp932.h"
 
@@ -58,21 +59,20 @@ std::string shell_quote(const std::string& s) {
   return q + "'";
 }
 
-}  // namespace
-
-RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input,
-                        bool utf8_terminal) {
+// Runs `run(in, out, err, argc, argv)` on temporary files.
+template <class Run>
+RunResult run_on_files(const char* program, const std::vector<std::string>& args,
+                       const std::string& input, Run run) {
   std::FILE* in = std::tmpfile();
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
 
-  std::vector<const char*> argv{"orvo"};
+  std::vector<const char*> argv{program};
   for (const std::string& a : args) argv.push_back(a.c_str());
   RunResult r;
-  r.status = run_orvo(Console{in, out, err, utf8_terminal, utf8_terminal},
-                      static_cast<int>(argv.size()), argv.data());
+  r.status = run(in, out, err, static_cast<int>(argv.size()), argv.data());
   r.out = drain(out);
   r.err = drain(err);
   std::fclose(in);
@@ -81,11 +81,11 @@ RunResult run_inprocess(const std::vector<std::string>& args, const std::string&
   return r;
 }
 
-RunResult run_executable(const std::string& dir, const std::vector<std::string>& args,
-                         const std::string& input) {
+RunResult run_program(const char* program, const std::string& dir,
+                      const std::vector<std::string>& args, const std::string& input) {
   TempDir io;
   write_file(io.file("in"), input);
-  std::string command = "cd " + shell_quote(dir) + " && " + shell_quote(ORVO_EXECUTABLE);
+  std::string command = "cd " + shell_quote(dir) + " && " + shell_quote(program);
   for (const std::string& a : args) command += " " + shell_quote(a);
   command += " <" + shell_quote(io.file("in")) + " >" + shell_quote(io.file("out")) + " 2>" +
              shell_quote(io.file("err"));
@@ -95,6 +95,33 @@ RunResult run_executable(const std::string& dir, const std::vector<std::string>&
   r.out = read_file(io.file("out"));
   r.err = read_file(io.file("err"));
   return r;
+}
+
+}  // namespace
+
+RunResult run_inprocess(const std::vector<std::string>& args, const std::string& input,
+                        bool utf8_terminal) {
+  return run_on_files("orvo", args, input,
+                      [&](std::FILE* in, std::FILE* out, std::FILE* err, int argc, const char* const* argv) {
+                        return run_orvo(Console{in, out, err, utf8_terminal, utf8_terminal}, argc, argv);
+                      });
+}
+
+RunResult run_batch_inprocess(const std::vector<std::string>& args, const std::string& input) {
+  return run_on_files("orvo-batch", args, input,
+                      [](std::FILE* in, std::FILE* out, std::FILE* err, int argc, const char* const* argv) {
+                        return batch::run_batch(batch::BatchConsole{in, out, err}, argc, argv);
+                      });
+}
+
+RunResult run_executable(const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input) {
+  return run_program(ORVO_EXECUTABLE, dir, args, input);
+}
+
+RunResult run_batch_executable(const std::string& dir, const std::vector<std::string>& args,
+                               const std::string& input) {
+  return run_program(ORVO_BATCH_EXECUTABLE, dir, args, input);
 }
 
 void write_file(const std::string& path, const std::string& bytes) {

@@ -50,6 +50,15 @@ RunResult run_inprocess(const std::vector<std::string>& args, const std::string&
 RunResult run_executable(const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input = "");
 
+// Runs orvo-batch in-process with `args` (program name added), standard
+// input fed from `input`, in the current folder; `err` holds its own
+// messages (UTF-8).
+RunResult run_batch_inprocess(const std::vector<std::string>& args, const std::string& input = "");
+
+// Runs the orvo-batch executable in `dir`, as run_executable runs orvo.
+RunResult run_batch_executable(const std::string& dir, const std::vector<std::string>& args,
+                               const std::string& input = "");
+
 void write_file(const std::string& path, const std::string& bytes);
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string read_file(const std::string& path);

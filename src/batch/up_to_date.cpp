@@ -1,0 +1,67 @@
+#include "batch/up_to_date.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "run/file_lookup.h"
+#include "run/file_names.h"
+#include "zmd/common_scan.h"
+#include "zmd/image.h"
+#include "zmd/mdd.h"
+
+namespace orvo::batch {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<fs::file_time_type> modified(const std::string& path) {
+  std::error_code ec;
+  const fs::file_time_type t = fs::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  return t;
+}
+
+// The whole file; nothing when it cannot be read.
+std::optional<ZmdImage> read_image(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return std::nullopt;
+  std::vector<uint8_t> data;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.insert(data.end(), buffer, buffer + got);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return std::nullopt;
+  return make_image(std::move(data));
+}
+
+}  // namespace
+
+bool up_to_date(const std::string& source, const std::string& dest, FolderListings* listings) {
+  const std::optional<fs::file_time_type> made = modified(dest);
+  const std::optional<fs::file_time_type> source_time = modified(source);
+  if (!made || !source_time || !(*made > *source_time)) return false;
+
+  const std::string signature = find_file(replace_extension(source, ".sig"), listings);
+  if (!signature.empty()) {
+    const std::optional<fs::file_time_type> t = modified(signature);
+    if (!t || !(*made > *t)) return false;
+  }
+
+  const std::optional<ZmdImage> image = read_image(source);
+  if (!image) return false;  // let the conversion say what is wrong
+  const std::string folder = folder_of(source);
+  for (const std::string& stored : mdd_names(*image)) {
+    const std::string mdd = find_mdd_file(replace_extension(stored, ".MDD"), folder, listings);
+    if (mdd.empty()) continue;
+    const std::optional<fs::file_time_type> t = modified(mdd);
+    if (!t || !(*made > *t)) return false;
+  }
+  return true;
+}
+
+}  // namespace orvo::batch
