@@ -5,12 +5,6 @@
 // of 0.7 x N, the peak memory of each, and checks that both wrote the same
 // bytes. orvo-batch -j 1 is timed too: what threads add to converting
 // in-process.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -21,24 +15,22 @@
 #include <thread>
 #include <vector>
 
+#include "processes.h"
+#include "songs.h"
 #include "support/zmd_builder.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using orvo::test::Bytes;
+using orvo::bench::median;
+using orvo::bench::ProcessRun;
+using orvo::bench::run_process;
 using orvo::test::ZmdBuilder;
 
 constexpr int kSongs = 2000;
 constexpr int kLongEvery = 10;  // one song in ten is long
 constexpr int kBatchRounds = 3;  // orvo-batch is timed this often; the median is shown
-
-void be16(Bytes& out, int v) {
-  out.push_back(static_cast<uint8_t>(v >> 8));
-  out.push_back(static_cast<uint8_t>(v));
-}
 
 // A few tracks of a few dozen notes, as most songs of an archive are.
 Bytes short_song(std::mt19937& random) {
@@ -62,13 +54,8 @@ Bytes long_song(std::mt19937& random) {
   ZmdBuilder zmd;
   zmd.tempo(120).title("long");
   for (int ch = 0; ch < 8; ++ch) {
-    Bytes t{0xD6};  // speeds: pitch 8, controller unchanged
-    be16(t, 8);
-    be16(t, 0);
-    t.insert(t.end(), {0x98, 0x00, 0xFF});  // pitch waveform 0
-    t.push_back(0xE6);                      // pitch depth
-    be16(t, 0x0400);
-    t.insert(t.end(), {0xBB, 0x01, 0xC0, 9});  // pitch modulation on, [do]
+    Bytes t = orvo::bench::pitch_modulation_start();
+    t.insert(t.end(), {0xC0, 9});  // [do]
     const int notes = 100 + static_cast<int>(random() % 200);
     for (int n = 0; n < notes; ++n) {
       t.insert(t.end(), {static_cast<uint8_t>(48 + (n + ch) % 24), 48, 46});
@@ -79,46 +66,9 @@ Bytes long_song(std::mt19937& random) {
   return zmd.build();
 }
 
-struct Run {
-  double wall = 0;
-  long peak_kb = 0;  // the largest resident set of one process
-  bool ok = true;
-};
-
-// Starts `args` with its output thrown away and waits for it.
-Run run_process(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  Run run;
-  const auto t0 = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    run.ok = false;
-  } else {
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    run.peak_kb = usage.ru_maxrss;
-  }
-  run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  posix_spawn_file_actions_destroy(&actions);
-  return run;
-}
-
 std::string read_all(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace
@@ -151,9 +101,9 @@ int main() {
     std::vector<double> times;
     for (int round = 0; round < kBatchRounds; ++round) {
       fs::remove_all(dir / "batch");
-      const Run batch = run_process({ORVO_BATCH_EXECUTABLE, "-j", n, "--out", (dir / "batch").string(),
+      const ProcessRun batch = run_process({ORVO_BATCH_EXECUTABLE, "-j", n, "--out", (dir / "batch").string(),
                                      songs.string()});
-      ok = ok && batch.ok;
+      ok = ok && batch.status == 0;
       times.push_back(batch.wall);
       peak = std::max(peak, batch.peak_kb);
     }
@@ -168,9 +118,9 @@ int main() {
   double single_time = 0;
   for (const std::string& name : names) {
     fs::create_directories(dir / "single" / name.substr(0, 1));
-    const Run one = run_process({ORVO_EXECUTABLE, (songs / (name + ".zmd")).string(), "-o",
+    const ProcessRun one = run_process({ORVO_EXECUTABLE, (songs / (name + ".zmd")).string(), "-o",
                                  (dir / "single" / (name + ".MID")).string()});
-    ok = ok && one.ok;
+    ok = ok && one.status == 0;
     single_time += one.wall;
     single_peak = std::max(single_peak, one.peak_kb);
   }

@@ -24,17 +24,22 @@ void note(Bytes& t, int key, int step, int gate) {
 
 }  // namespace
 
+Bytes pitch_modulation_start() {
+  Bytes t{0xD6};                          // speeds: pitch 8, controller unchanged
+  be16(t, 8);
+  be16(t, 0);
+  t.insert(t.end(), {0x98, 0x00, 0xFF});  // pitch waveform 0
+  t.push_back(0xE6);                      // pitch depth
+  be16(t, 0x0400);
+  t.insert(t.end(), {0xBB, 0x01});        // pitch modulation on
+  return t;
+}
+
 Song modulation_song(int notes_per_track) {
   ZmdBuilder zmd;
   zmd.tempo(120);
   for (int ch = 0; ch < 16; ++ch) {
-    Bytes t{0xD6};                      // speeds: pitch 8, controller unchanged
-    be16(t, 8);
-    be16(t, 0);
-    t.insert(t.end(), {0x98, 0x00, 0xFF});  // pitch waveform 0
-    t.push_back(0xE6);                  // pitch depth
-    be16(t, 0x0400);
-    t.insert(t.end(), {0xBB, 0x01});    // pitch modulation on
+    Bytes t = pitch_modulation_start();
     for (int n = 0; n < notes_per_track; ++n) note(t, 48 + (n + ch) % 24, 240, 230);
     zmd.track(static_cast<uint8_t>(test::kMidi1 + ch), t);
   }

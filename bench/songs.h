@@ -14,6 +14,10 @@ struct Song {
   std::vector<std::string> args;  // switches the song is converted with
 };
 
+// The start of a track under pitch modulation: a sawtooth of depth 0x400
+// and speed 8, switched on.
+test::Bytes pitch_modulation_start();
+
 // Sixteen MIDI tracks of long notes under pitch modulation: a pitch bend on
 // every clock at -B1.
 Song modulation_song(int notes_per_track);
