@@ -37,7 +37,7 @@ std::string format_message_utf8(const char* format, std::va_list args) {
     const bool is_long = j < text.size() && text[j] == 'l';
     if (is_long) ++j;
     if (j >= text.size()) break;
-    const std::string spec = text.substr(i, j - i + 1);
+    const std::string conversion = text.substr(i, j - i + 1);
     char number[64];
     switch (text[j]) {
       case 's': {
@@ -49,9 +49,9 @@ std::string format_message_utf8(const char* format, std::va_list args) {
       case 'd':
       case 'x':
         if (is_long) {
-          std::snprintf(number, sizeof number, spec.c_str(), va_arg(args, long));
+          std::snprintf(number, sizeof number, conversion.c_str(), va_arg(args, long));
         } else {
-          std::snprintf(number, sizeof number, spec.c_str(), va_arg(args, int));
+          std::snprintf(number, sizeof number, conversion.c_str(), va_arg(args, int));
         }
         out += number;
         break;
@@ -59,7 +59,7 @@ std::string format_message_utf8(const char* format, std::va_list args) {
         out.push_back('%');
         break;
       default:
-        out += spec;
+        out += conversion;
         break;
     }
     i = j;
