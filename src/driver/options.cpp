@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "run/cp932.h"
 #include "run/exit.h"
@@ -88,8 +86,7 @@ int8_t optional_byte_number(Session& s, const std::string& arg, size_t& pos, int
 bool is_absolute_path(Session& s, const char* arg) {
   if (arg[0] != '/' || arg[1] == '\0') return false;
   if (std::strchr(arg + 1, '/') != nullptr) return true;
-  std::error_code ec;
-  if (std::filesystem::exists(arg, ec)) return true;
+  if (path_exists(arg)) return true;
   return !find_file(std::string(arg) + ".ZMD", s.listings).empty();
 }
 

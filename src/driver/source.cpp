@@ -1,11 +1,11 @@
 #include "driver/source.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <utility>
 
 #include "run/alloc.h"
 #include "run/exit.h"
+#include "run/file_lookup.h"
 
 namespace orvo {
 
@@ -35,8 +35,7 @@ std::optional<ZmdImage> load_source(Session& s, const std::string& name) {
     set_binary_mode(s.console.in);
     return read_stream(s.console.in);
   }
-  std::error_code ec;
-  if (std::filesystem::is_directory(name, ec)) return std::nullopt;  // not a file to open
+  if (is_folder(name)) return std::nullopt;  // not a file to open
   std::FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) return std::nullopt;
   long size = -1;

@@ -1,14 +1,13 @@
 #include "run/file_lookup.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "run/file_names.h"
 
 namespace orvo {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,10 +31,22 @@ bool same_name_ignoring_case(std::string_view a, std::string_view b) {
   return a.size() == b.size() && fold_name(a) == fold_name(b);
 }
 
+// The lookups use the system's own calls rather than the C++ file system
+// library: that library brings the whole locale machinery into the program,
+// whose start-up then costs more than converting a short song.
+bool path_exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool is_folder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool is_file(const std::string& path) {
-  std::error_code ec;
-  const fs::file_status st = fs::status(path, ec);
-  return !ec && fs::exists(st) && !fs::is_directory(st);
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 std::string folder_of(const std::string& path) {
@@ -52,16 +63,49 @@ std::string path_in(const std::string& folder, const std::string& name) {
 
 std::vector<std::string> list_folder(const std::string& folder) {
   std::vector<std::string> names;
-  std::error_code ec;
-  fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
-  for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-    std::error_code type_ec;
-    if (it->is_directory(type_ec)) continue;
-    names.push_back(it->path().filename().string());
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    // A link to a folder counts as a folder; where the listing does not
+    // tell the kind, the entry itself is asked.
+    if (entry->d_type == DT_DIR) continue;
+    if ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) && is_folder(path_in(folder, name))) {
+      continue;
+    }
+    names.push_back(name);
   }
+  ::closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
+
+namespace {
+
+// The file of `folder` whose folded name is `folded`, the first in sorted
+// order of several, found in one pass over the folder: a single lookup in a
+// folder of thousands of songs neither sorts nor keeps its names.
+std::string first_match(const std::string& folder, const std::string& folded) {
+  std::string best;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return best;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != folded.size() || fold_name(name) != folded) continue;
+    if (!best.empty() && name >= best) continue;
+    if (entry->d_type == DT_DIR) continue;
+    if ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+        is_folder(path_in(folder, std::string(name)))) {
+      continue;
+    }
+    best = name;
+  }
+  ::closedir(dir);
+  return best;
+}
+
+}  // namespace
 
 std::string FolderListings::find(const std::string& folder, const std::string& folded) {
   std::lock_guard<std::mutex> hold(lock_);
@@ -87,12 +131,7 @@ std::string find_ignoring_case(const std::string& path, FolderListings* listings
   if (listings != nullptr) {
     found = listings->find(folder, folded);
   } else {
-    for (const std::string& candidate : list_folder(folder)) {  // sorted: the first match wins
-      if (fold_name(candidate) == folded) {
-        found = candidate;
-        break;
-      }
-    }
+    found = first_match(folder, folded);
   }
   return found.empty() ? std::string() : path_in(folder, found);
 }

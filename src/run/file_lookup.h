@@ -21,6 +21,12 @@ std::string fold_name(std::string_view name);
 // True when the two file names are equal but for the case of ASCII letters.
 bool same_name_ignoring_case(std::string_view a, std::string_view b);
 
+// True when `path` names something that exists (a file or a folder).
+bool path_exists(const std::string& path);
+
+// True when `path` names a folder.
+bool is_folder(const std::string& path);
+
 // True when `path` names something that is not a folder and exists.
 bool is_file(const std::string& path);
 
