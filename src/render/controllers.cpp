@@ -7,28 +7,12 @@
 
 namespace orvo {
 
-namespace {
-constexpr int kBendMin = -8192;
-constexpr int kBendMax = 8191;
-constexpr int kOpmBendNumerator = 683;  // one semitone of MIDI bend (range 12)
-constexpr int kOpmBendDenominator = 64;  // one semitone of OPM detune
-}  // namespace
-
 size_t write_pitch_bend(Session& s, uint8_t* out, int32_t& pending, int channel,
                         const BendComponents& bend) {
   // The components are summed in 16 bits, as the driver adds them.
   const int16_t sum =
       static_cast<int16_t>(bend.detune + bend.portamento + bend.slur + bend.pitch_mod);
-  int v = std::clamp<int>(sum, kBendMin, kBendMax);
-  if (v == s.render.last_bend) return 0;
-  s.render.last_bend = static_cast<int16_t>(v);
-  if (s.render.opm_scaling) {
-    v = std::clamp(v * kOpmBendNumerator / kOpmBendDenominator, kBendMin, kBendMax);
-  }
-  const size_t n = put_event2(s.running, out, pending, 0xE0 + channel, (v + 8192) & 0x7F,
-                              (v + 8192) >> 7);
-  pending = 0;
-  return n;
+  return put_bend(s.running, s.render.last_bend, s.render.opm_scaling, out, pending, channel, sum);
 }
 
 size_t write_modulation(Session& s, uint8_t* out, int32_t& pending, int channel, int value) {

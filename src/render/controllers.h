@@ -7,10 +7,34 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <algorithm>
+
 #include "render/params.h"
 #include "run/session.h"
+#include "smf/events.h"
 
 namespace orvo {
+
+constexpr int kBendMin = -8192;
+constexpr int kBendMax = 8191;
+constexpr int kOpmBendNumerator = 683;   // one semitone of MIDI bend (range 12)
+constexpr int kOpmBendDenominator = 64;  // one semitone of OPM detune
+
+// The bend for the 16-bit sum of the components, held to the bend range
+// (and scaled for OPM tracks), unless it is `last_bend`, the last value
+// sent. The memories are passed in so that a writer running many clocks can
+// hold them in locals.
+inline size_t put_bend(RunningStatus& running, int16_t& last_bend, bool opm_scaling, uint8_t* out,
+                       int32_t& pending, int channel, int16_t sum) {
+  int v = std::clamp<int>(sum, kBendMin, kBendMax);
+  if (v == last_bend) return 0;
+  last_bend = static_cast<int16_t>(v);
+  if (opm_scaling) v = std::clamp(v * kOpmBendNumerator / kOpmBendDenominator, kBendMin, kBendMax);
+  const size_t n =
+      put_event2(running, out, pending, 0xE0 + channel, (v + 8192) & 0x7F, (v + 8192) >> 7);
+  pending = 0;
+  return n;
+}
 
 // En: the clamped sum of the four components (scaled for OPM tracks).
 size_t write_pitch_bend(Session& s, uint8_t* out, int32_t& pending, int channel,

@@ -38,37 +38,41 @@ int32_t sample_bend(const Span& sp, int16_t sample) {
   return sp.r.pm.pm_mode == 1 ? sample * 1067 / 100 : sample;
 }
 
-// Sawtooth (0), triangle (2) and one-shot ramp (3).
-void computed_wave(Span& sp, Oscillator& o, uint8_t wave) {
-  const int32_t speed = sp.r.pm.pm_speed;
-  const int32_t e = sp.pm_e;
+// Sawtooth (0), triangle (2) and one-shot ramp (3), one clock of the
+// oscillator `o` into the pitch-modulation component `pitch_mod`; `running`
+// goes false when the ramp has arrived. `write_due` writes the bend when the
+// step interval says it is due. The state comes in as plain references so
+// that a run of clocks can keep it in locals.
+template <class WriteDue>
+void computed_wave(Oscillator& o, int16_t& pitch_mod, bool& running, int32_t speed, int32_t e,
+                   uint8_t wave, WriteDue&& write_due) {
   if (o.turn == 0) {
     o.turn = wave == 2 ? speed : 2 * speed;
     o.slope = split_slope(0, e, o.turn);
     o.fraction = 0;
   }
-  emit(sp, o);
+  write_due();
   if (o.osc >= o.turn) {
     o.fraction = 0;
     if (wave == 0) {
       o.slope = split_slope(-e, e, 4 * speed);
-      set_component(sp, sp.bend.pitch_mod - 2 * int64_t{e});
+      pitch_mod = static_cast<int16_t>(pitch_mod - 2 * int64_t{e});
       o.turn = wrap_add(o.turn, 4 * speed);
     } else if (wave == 2) {
       o.slope = split_slope(0, -2 * e * o.slope.direction, 2 * speed);
       o.turn = wrap_add(o.turn, 2 * speed);
     } else {
-      sp.pitch_wave = false;  // the ramp has arrived and stays
+      running = false;  // the ramp has arrived and stays
       return;
     }
   }
-  int64_t v = sp.bend.pitch_mod + o.slope.step;
+  int64_t v = pitch_mod + o.slope.step;
   o.fraction = static_cast<int16_t>(o.fraction + o.slope.fraction);
   if (o.fraction > 255) {
     o.fraction = static_cast<int16_t>(o.fraction - 256);
     v += o.slope.direction;
   }
-  set_component(sp, v);
+  pitch_mod = static_cast<int16_t>(v);
 }
 
 // Square (1): the value set at a turning point is written at the next one.
@@ -107,47 +111,85 @@ void user_wave(Span& sp, Oscillator& o, uint8_t wave) {
   }
 }
 
+// The bend writer of a computed run: the write position and what
+// write_pitch_bend keeps in the session, held in locals for the run. Only
+// the pitch-modulation component changes within a run; the others are
+// summed once.
+struct RunBendWriter {
+  uint8_t* out;          // where the next byte goes
+  const uint8_t* limit;  // end of the room the buffer has
+  RunningStatus running;
+  int16_t last_bend;
+  bool opm_scaling;
+  int channel;
+  int32_t others;        // detune + portamento + slur
+
+  void write(int32_t& pending, int16_t pitch_mod) {
+    out += put_bend(running, last_bend, opm_scaling, out, pending, channel,
+                    static_cast<int16_t>(others + pitch_mod));
+  }
+};
+
 }  // namespace
 
 int32_t computed_pitch_run(Span& sp, int32_t end, size_t room) {
-  // The oscillator, the pending delta, the bend components and the clock
-  // counters live in locals for the run, so that they stay in registers
-  // while bytes are written through the buffer; they go back at its end.
+  // The oscillator, the pending delta, the pitch-modulation component and
+  // the bend writer live in locals for the run, so that they stay in
+  // registers while bytes are written; they go back at its end.
   RenderState& st = sp.st;
+  TrackBuffer& tb = sp.tb;
   Oscillator o = st.pitch;
   int32_t pending = sp.pending;
-  BendComponents bend = sp.bend;
-  int32_t ctrl_clock = st.ctrl.clock;
-  int32_t since_note_on = st.clocks_since_note_on;
-  Span run{sp.s,           st,          sp.tb,       sp.r,        pending,     bend,        sp.channel,
-           sp.last,        sp.k,        sp.step_interval, sp.pm_depth, sp.pm_start, sp.pm_e, sp.cm_depth,
-           sp.cm_start};
-  run.pitch_wave = true;
+  int16_t pitch_mod = sp.bend.pitch_mod;
+  bool running = true;
+  const int32_t speed = sp.r.pm.pm_speed;
+  const int32_t e = sp.pm_e;
+  const int32_t pm_start = sp.pm_start;
+  const int32_t last = sp.last;
+  const int step_interval = sp.step_interval;
   const uint8_t wave = sp.r.pm.pm_wave == 0 || sp.r.pm.pm_wave == 3 ? sp.r.pm.pm_wave : 2;
-  TrackBuffer& tb = sp.tb;
-  int32_t k = sp.k;
+  RunBendWriter w{write_ptr(tb),
+                  tb.bytes.data() + tb.bytes.size(),
+                  sp.s.running,
+                  st.last_bend,
+                  st.opm_scaling,
+                  sp.channel,
+                  int32_t{sp.bend.detune} + sp.bend.portamento + sp.bend.slur};
+  const int32_t first = sp.k;
+  int32_t k = first;
+  int32_t done = first;  // the last clock generated
   while (k < end) {
-    run.k = k;
-    if (tb.bytes.size() - tb.pos < room) ensure_room(tb, room);
-    if (o.clock >= run.pm_start) {
-      if (o.clock == run.pm_start) o.interval = 0;
-      computed_wave(run, o, wave);
-      if (run.pitch_wave) o.osc = wrap_add(o.osc, 1);
+    done = k;
+    if (static_cast<size_t>(w.limit - w.out) < room) {
+      tb.pos = static_cast<size_t>(w.out - tb.bytes.data());
+      ensure_room(tb, room);
+      w.out = write_ptr(tb);
+      w.limit = tb.bytes.data() + tb.bytes.size();
+    }
+    if (o.clock >= pm_start) {
+      if (o.clock == pm_start) o.interval = 0;
+      computed_wave(o, pitch_mod, running, speed, e, wave, [&] {
+        if (interval_due(o, step_interval, k, last)) w.write(pending, pitch_mod);
+      });
+      if (running) o.osc = wrap_add(o.osc, 1);
     }
     pending = wrap_add(pending, 1);
     o.clock = wrap_add(o.clock, 1);
-    ctrl_clock = wrap_add(ctrl_clock, 1);
-    since_note_on = wrap_add(since_note_on, 1);
     ++k;
-    if (!run.pitch_wave) break;
+    if (!running) break;
   }
+  // The other clock counters only count on.
+  const int32_t clocks = k - first;
+  st.ctrl.clock = wrap_add(st.ctrl.clock, clocks);
+  st.clocks_since_note_on = wrap_add(st.clocks_since_note_on, clocks);
+  tb.pos = static_cast<size_t>(w.out - tb.bytes.data());
+  sp.s.running = w.running;
+  st.last_bend = w.last_bend;
   st.pitch = o;
   sp.pending = pending;
-  sp.bend = bend;
-  st.ctrl.clock = ctrl_clock;
-  st.clocks_since_note_on = since_note_on;
-  sp.pitch_wave = run.pitch_wave;
-  sp.k = run.k;
+  sp.bend.pitch_mod = pitch_mod;
+  sp.pitch_wave = running;
+  sp.k = done;
   return k;
 }
 
@@ -163,7 +205,8 @@ void pitch_wave_clock(Span& sp) {
   } else {
     // 0 and 3 as themselves; anything else plays as the triangle, as the
     // track commands store undefined numbers.
-    computed_wave(sp, o, wave == 0 || wave == 3 ? wave : 2);
+    computed_wave(o, sp.bend.pitch_mod, sp.pitch_wave, sp.r.pm.pm_speed, sp.pm_e,
+                  wave == 0 || wave == 3 ? wave : 2, [&] { emit(sp, o); });
   }
   if (sp.pitch_wave) o.osc = wrap_add(o.osc, 1);
 }

@@ -49,13 +49,17 @@ inline void span_controller(Span& sp, int value) {
 
 // Counts one clock towards the step interval; true when the value is due,
 // which it always is on the last clock of the span.
-inline bool interval_due(Span& sp, Oscillator& o) {
+inline bool interval_due(Oscillator& o, int step_interval, int32_t k, int32_t last) {
   ++o.interval;
-  if (o.interval >= sp.step_interval || sp.k == sp.last) {
+  if (o.interval >= step_interval || k == last) {
     o.interval = 0;
     return true;
   }
   return false;
+}
+
+inline bool interval_due(Span& sp, Oscillator& o) {
+  return interval_due(o, sp.step_interval, sp.k, sp.last);
 }
 
 // Adds in 32 bits with wrap-around: oscillator clocks and indices driven by
