@@ -1,9 +1,16 @@
 // Writing the finished file: to standard output, or through a temporary file
 // in the destination's folder that is renamed into place only when every
 // byte was written, so a failed run never leaves a half-written destination.
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "driver/driver.h"
 #include "run/exit.h"
@@ -28,11 +35,43 @@ void write_all(std::FILE* out, const Conversion& c) {
   }
 }
 
+// Writes the header and every chunk to the file in one system call where the
+// system takes them all at once; a short write goes on from where it ended.
+bool write_file(int fd, const Conversion& c) {
+  uint8_t header[kMthdBytes];
+  const int n = static_cast<int>(c.tracks.size()) - 1;
+  write_mthd(header, n + 1, c.timing.timebase / 4);
+  std::vector<iovec> parts;
+  parts.reserve(c.tracks.size() + 1);
+  parts.push_back({header, kMthdBytes});
+  for (const TrackBuffer& tb : c.tracks) {
+    const size_t size = static_cast<size_t>(chunk_length(tb)) + 8;
+    parts.push_back({const_cast<uint8_t*>(tb.bytes.data()), size});
+  }
+  size_t first = 0;
+  while (first < parts.size()) {
+    const int count = static_cast<int>(std::min<size_t>(parts.size() - first, IOV_MAX));
+    const ssize_t written = ::writev(fd, parts.data() + first, count);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    auto left = static_cast<size_t>(written);
+    while (first < parts.size() && left >= parts[first].iov_len) left -= parts[first++].iov_len;
+    if (left > 0) {
+      parts[first].iov_base = static_cast<uint8_t*>(parts[first].iov_base) + left;
+      parts[first].iov_len -= left;
+    }
+  }
+  return true;
+}
+
 // Opens a new file beside `dest` that no other file has the name of.
-std::FILE* open_temporary(const std::string& dest, std::string& temp_name) {
+int open_temporary(const std::string& dest, std::string& temp_name) {
   for (int i = 0; i < kTempNameTries; ++i) {
     temp_name = dest + ".orvo" + std::to_string(i) + ".tmp";
-    if (std::FILE* f = std::fopen(temp_name.c_str(), "wbx")) return f;
+    const int fd = ::open(temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return fd;
   }
   write_failed();
 }
@@ -49,21 +88,14 @@ void write_midi_file(Session& s, const Conversion& c) {
   }
 
   std::string temp_name;
-  std::FILE* out = open_temporary(dest, temp_name);
-  try {
-    write_all(out, c);
-  } catch (const ProcessExit&) {
-    std::fclose(out);
-    std::remove(temp_name.c_str());
-    throw;
-  }
-  std::error_code ec;
-  if (std::fclose(out) != 0) {
+  const int fd = open_temporary(dest, temp_name);
+  const bool written = write_file(fd, c);
+  if (::close(fd) != 0 || !written) {
     std::remove(temp_name.c_str());
     write_failed();
   }
-  std::filesystem::rename(temp_name, dest, ec);
-  if (ec) {
+  // rename replaces an existing destination in one step.
+  if (std::rename(temp_name.c_str(), dest.c_str()) != 0) {
     std::remove(temp_name.c_str());
     write_failed();
   }
