@@ -13,10 +13,12 @@ constexpr int64_t kGrowthKB = 16;
 constexpr size_t kEndOfTrackBytes = 4 + 3;  // delta of up to 4 bytes, FF 2F 00
 
 // Memory a new buffer gets to grow into before it has to move. Pages that are
-// never written cost nothing, so a typical track never moves, and a buffer
-// this large is mapped on its own, where the C library can grow it without
-// copying.
-constexpr size_t kFirstMemory = 128 * 1024;
+// never written cost nothing, so a typical track never moves; kept below the
+// size the C library maps on its own, so that the buffers of a typical song
+// come from the heap without a system call each to map and unmap them. A
+// track that outgrows it is copied once into a mapping of its own, which the
+// C library then grows without copying.
+constexpr size_t kFirstMemory = 64 * 1024;
 
 size_t kb_bytes(int64_t kb) { return static_cast<size_t>(kb) * 1024; }
 }  // namespace
