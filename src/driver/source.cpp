@@ -1,11 +1,15 @@
 #include "driver/source.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
 #include "run/alloc.h"
 #include "run/exit.h"
-#include "run/file_lookup.h"
 
 namespace orvo {
 
@@ -35,20 +39,41 @@ std::optional<ZmdImage> load_source(Session& s, const std::string& name) {
     set_binary_mode(s.console.in);
     return read_stream(s.console.in);
   }
-  if (is_folder(name)) return std::nullopt;  // not a file to open
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return std::nullopt;
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  const bool stated = ::fstat(fd, &st) == 0;
+  if (stated && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;  // not a file to open
+  }
+  // A regular file tells its size; anything else is asked by seeking, which
+  // a pipe refuses.
+  off_t size = -1;
+  if (stated && S_ISREG(st.st_mode)) {
+    size = st.st_size;
+  } else if ((size = ::lseek(fd, 0, SEEK_END)) >= 0 && ::lseek(fd, 0, SEEK_SET) != 0) {
+    size = -1;
+  }
   // Read straight into the image: one buffer of the file's size and the
   // padding, neither zero-filled nor copied afterwards.
   ByteStore data;
   size_t got = 0;
-  if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-    xmalloc(data, static_cast<size_t>(size) + kImagePadding);
-    got = std::fread(data.data(), 1, static_cast<size_t>(size), file);
+  if (size >= 0) {
+    try {
+      xmalloc(data, static_cast<size_t>(size) + kImagePadding);
+    } catch (...) {
+      ::close(fd);
+      throw;
+    }
+    while (got < static_cast<size_t>(size)) {
+      const ssize_t n = ::read(fd, data.data() + got, static_cast<size_t>(size) - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
   }
-  std::fclose(file);
+  ::close(fd);
   if (size < 0 || got < static_cast<size_t>(size)) {
     fatal_error(4, "%s\tError: read error.\n", name.c_str());
   }
