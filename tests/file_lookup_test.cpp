@@ -81,6 +81,25 @@ TEST_F(Lookup, SignatureFileInAnotherCaseBesideAnAbsoluteSource) {
   EXPECT_TRUE(fs::exists("music/song.MID")) << "written beside its source";
 }
 
+// A single lookup scans the folder once instead of sorting its listing: it
+// must still pass over folders, and links to folders, that sort before the
+// file, and pick the first of several files in sorted order.
+TEST_F(Lookup, SingleLookupPassesOverFoldersAndKeepsTheSortedFirstFile) {
+  fs::create_directory("music/A.MDD");
+  fs::create_directory_symlink("A.MDD", "music/B.mdd");
+  write_file("music/a.mdd", kMdd);
+  write_file("music/b.MDD", kMdd);
+  write_file("music/c.mdd", kMdd);
+  write_file("music/C.mdd", kMdd);
+  EXPECT_EQ(find_ignoring_case("music/a.MDD"), "music/a.mdd");
+  EXPECT_EQ(find_ignoring_case("music/B.MDD"), "music/b.MDD");
+  EXPECT_EQ(find_ignoring_case("music/c.MDD"), "music/C.mdd");  // 'C' sorts before 'c'
+  EXPECT_EQ(find_ignoring_case("music/d.mdd"), "");
+  FolderListings listings;  // the batch converter's cached listing agrees
+  EXPECT_EQ(find_ignoring_case("music/B.MDD", &listings), "music/b.MDD");
+  EXPECT_EQ(find_ignoring_case("music/c.MDD", &listings), "music/C.mdd");
+}
+
 TEST(NameFolding, AsciiCaseOnlyAndNeverTheSecondByteOfATwoByteCharacter) {
   EXPECT_TRUE(same_name_ignoring_case("M1_ZM_STD.MDD", "m1_zm_std.mdd"));
   EXPECT_FALSE(same_name_ignoring_case("song.zmd", "song.zmd~"));

@@ -35,10 +35,8 @@ void write_all(std::FILE* out, const Conversion& c) {
   }
 }
 
-// Writes the header and every chunk to the file in one system call where the
-// system takes them all at once; a short write goes on from where it ended.
-bool write_file(int fd, const Conversion& c) {
-  uint8_t header[kMthdBytes];
+// The header and every chunk, in the order of the file.
+std::vector<iovec> file_parts(const Conversion& c, uint8_t (&header)[kMthdBytes]) {
   const int n = static_cast<int>(c.tracks.size()) - 1;
   write_mthd(header, n + 1, c.timing.timebase / 4);
   std::vector<iovec> parts;
@@ -48,14 +46,18 @@ bool write_file(int fd, const Conversion& c) {
     const size_t size = static_cast<size_t>(chunk_length(tb)) + 8;
     parts.push_back({const_cast<uint8_t*>(tb.bytes.data()), size});
   }
+  return parts;
+}
+
+// Writes the parts in one system call where the system takes them all at
+// once; a short write goes on from where it ended.
+bool write_parts(int fd, std::vector<iovec>& parts) {
   size_t first = 0;
   while (first < parts.size()) {
     const int count = static_cast<int>(std::min<size_t>(parts.size() - first, IOV_MAX));
     const ssize_t written = ::writev(fd, parts.data() + first, count);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
     auto left = static_cast<size_t>(written);
     while (first < parts.size() && left >= parts[first].iov_len) left -= parts[first++].iov_len;
     if (left > 0) {
@@ -87,9 +89,11 @@ void write_midi_file(Session& s, const Conversion& c) {
     return;
   }
 
+  uint8_t header[kMthdBytes];
+  std::vector<iovec> parts = file_parts(c, header);  // before the file exists: this may throw
   std::string temp_name;
   const int fd = open_temporary(dest, temp_name);
-  const bool written = write_file(fd, c);
+  const bool written = write_parts(fd, parts);
   if (::close(fd) != 0 || !written) {
     std::remove(temp_name.c_str());
     write_failed();

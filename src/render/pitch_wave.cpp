@@ -179,7 +179,7 @@ int32_t computed_pitch_run(Span& sp, int32_t end, size_t room) {
     if (!running) break;
   }
   // The other clock counters only count on.
-  const int32_t clocks = k - first;
+  const int64_t clocks = int64_t{k} - first;
   st.ctrl.clock = wrap_add(st.ctrl.clock, clocks);
   st.clocks_since_note_on = wrap_add(st.clocks_since_note_on, clocks);
   tb.pos = static_cast<size_t>(w.out - tb.bytes.data());
