@@ -2,7 +2,10 @@
 // are; pipes, files and -e files keep the CP932 bytes.
 #include <gtest/gtest.h>
 
+#include <cstdarg>
+
 #include "run/console.h"
+#include "run/messages.h"
 #include "support/run.h"
 #include "support/zmd_builder.h"
 
@@ -26,6 +29,21 @@ TEST(Terminal, Utf8OnlyForATerminalWhoseCharacterSetIsUtf8) {
   EXPECT_EQ(locale_codeset("C", "C.UTF-8", "ja_JP.UTF-8"), "");         // LC_ALL wins, even as C
   EXPECT_EQ(locale_codeset(nullptr, nullptr, "de_DE.UTF-8@euro"), "UTF-8");
   EXPECT_EQ(locale_codeset(nullptr, nullptr, nullptr), "");
+}
+
+std::string utf8_message(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::string text = format_message_utf8(format, args);
+  va_end(args);
+  return text;
+}
+
+// "[@%.2X]err" of the marker pass came out as itself on a UTF-8 terminal:
+// %X was not among the conversions formatted, and its number was not taken.
+TEST(Terminal, EveryNumberConversionOfTheMessagesIsFormattedInUtf8) {
+  EXPECT_EQ(utf8_message("[@%.2X]err %.2x %02ld %d%% %s", 0xAB, 7, 5L, -3, "曲"),
+            "[@AB]err 07 05 -3% 曲");
 }
 
 TEST(Terminal, MessagesAndUsageInUtf8WithNamesAsTheyAreAndTitlesReadAsCp932) {

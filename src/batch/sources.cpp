@@ -42,12 +42,9 @@ std::string below_current_folder(const std::string& entry) {
 std::string key_of(const std::string& path) { return fs::path(path).lexically_normal().string(); }
 
 // The file a PATH that names nothing stands for, found as orvo finds a
-// source; "" when there is none.
-std::string find_source(const std::string& path) {
-  std::string found = find_file(path);
-  if (found.empty()) found = find_file(path + ".ZMD");
-  return found;
-}
+// source: the name with ".ZMD", that extension in any case; "" when there
+// is none.
+std::string find_source(const std::string& path) { return find_file(path + ".ZMD"); }
 
 class Collector {
  public:

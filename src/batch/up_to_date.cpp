@@ -1,13 +1,14 @@
 #include "batch/up_to_date.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
-#include <vector>
 
+#include "driver/source.h"
+#include "run/exit.h"
 #include "run/file_lookup.h"
 #include "run/file_names.h"
+#include "run/session.h"
 #include "zmd/common_scan.h"
 #include "zmd/image.h"
 #include "zmd/mdd.h"
@@ -25,18 +26,14 @@ std::optional<fs::file_time_type> modified(const std::string& path) {
   return t;
 }
 
-// The whole file; nothing when it cannot be read.
+// The source as a conversion reads it; nothing when it cannot be read.
 std::optional<ZmdImage> read_image(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return std::nullopt;
-  std::vector<uint8_t> data;
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.insert(data.end(), buffer, buffer + got);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return std::nullopt;
-  return make_image(std::move(data));
+  Session s;  // only a source named "-" would use its console
+  try {
+    return load_source(s, path);
+  } catch (const ProcessExit&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ std::string format_message_utf8(const char* format, std::va_list args) {
       out.push_back(text[i]);
       continue;
     }
-    // The conversions the messages use: %s, %c, %d, %x with flags, width
-    // and precision, %ld, %%.
+    // The conversions the messages use: %s, the character and integer
+    // conversions with flags, width and precision, with or without l, %%.
     size_t j = i + 1;
     while (j < text.size() && std::strchr("-+ #0123456789.", text[j]) != nullptr) ++j;
     const bool is_long = j < text.size() && text[j] == 'l';
@@ -47,7 +47,11 @@ std::string format_message_utf8(const char* format, std::va_list args) {
       }
       case 'c':
       case 'd':
+      case 'i':
+      case 'u':
+      case 'o':
       case 'x':
+      case 'X':
         if (is_long) {
           std::snprintf(number, sizeof number, conversion.c_str(), va_arg(args, long));
         } else {
