@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/run_orvo.h"
 #include "run/pass_times.h"
 #include "songs.h"
 #include "whole_runs.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/driver.h"
+#include "driver/run_orvo.h"
 
 namespace orvo::fuzz {
 

@@ -4,7 +4,7 @@
 
 #include "batch/batch.h"
 #include "batch/progress.h"
-#include "run/console.h"
+#include "driver/console.h"
 
 int main(int argc, char** argv) {
   const orvo::Console console = orvo::standard_console();

@@ -1,7 +1,7 @@
 // orvo: converts Z-MUSIC version 2 performance data (ZMD) to Standard MIDI Files.
 #include <cstdio>
 
-#include "driver/driver.h"
+#include "driver/run_orvo.h"
 
 int main(int argc, char** argv) {
   std::setvbuf(stderr, nullptr, _IONBF, 0);

@@ -73,22 +73,18 @@ TEST(BatchProgress, LineAndTerminalTest) {
   close(master);
 }
 
-TEST(BatchSummary, LastMessageLineAndFailureLines) {
-  EXPECT_EQ(last_message_line("banner\nError: bad\n"), "Error: bad");
-  EXPECT_EQ(last_message_line("banner\n\nError: write\r\n \n\t\n"), "Error: write");
-  EXPECT_EQ(last_message_line("no break"), "no break");
-  EXPECT_EQ(last_message_line("\n\n"), "");
+TEST(BatchSummary, FailureLines) {
   EXPECT_EQ(summary_text(3, 1, {{"a/b.zmd", 4, "a/b.zmd\tError: read error."}}),
             "converted 3, skipped 1, failed 1\n  a/b.zmd: status 4: a/b.zmd\tError: read error.\n");
 }
 
 // A path starting with "-" would read as switches, and a destination
 // starting with "-" as standard output.
-TEST(BatchSong, ArgumentsKeepPathsFromReadingAsSwitches) {
-  EXPECT_EQ(conversion_arguments({"-m", "-L3"}, "-x.zmd", "-x.MID"),
-            (std::vector<std::string>{"orvo", "-m", "-L3", "./-x.zmd", "-o", "./-x.MID"}));
-  EXPECT_EQ(conversion_arguments({}, "/abs/song.zmd", "out/-/s.MID"),
-            (std::vector<std::string>{"orvo", "/abs/song.zmd", "-o", "out/-/s.MID"}));
+TEST(BatchSong, PathsStartingWithADashStayFiles) {
+  EXPECT_EQ(as_file_name("-x.zmd"), "./-x.zmd");
+  EXPECT_EQ(as_file_name("-x.MID"), "./-x.MID");
+  EXPECT_EQ(as_file_name("/abs/song.zmd"), "/abs/song.zmd");
+  EXPECT_EQ(as_file_name("out/-/s.MID"), "out/-/s.MID");
 }
 
 }  // namespace

@@ -118,16 +118,16 @@ TEST(SourceLoading, LargeFileAndStandardInputGiveTheSameImage) {
   for (size_t i = 0; i < data.size(); ++i) data[i] = pattern(i);
   test::write_file(dir.file("big.zmd"), data);
 
-  Session s;
-  const std::optional<ZmdImage> file = load_source(s, dir.file("big.zmd"));
+  Console console{nullptr, nullptr, nullptr};
+  const std::optional<ZmdImage> file = load_source(console, dir.file("big.zmd"));
   ASSERT_TRUE(file.has_value());
 
   std::FILE* in = std::tmpfile();
   ASSERT_NE(in, nullptr);
   std::fwrite(data.data(), 1, data.size(), in);
   std::rewind(in);
-  s.console.in = in;
-  const std::optional<ZmdImage> piped = load_source(s, "-");
+  console.in = in;
+  const std::optional<ZmdImage> piped = load_source(console, "-");
   std::fclose(in);
   ASSERT_TRUE(piped.has_value());
 
@@ -143,8 +143,7 @@ TEST(SourceLoading, LargeFileAndStandardInputGiveTheSameImage) {
 TEST(SourceLoading, EmptyFileIsJustThePadding) {
   test::TempDir dir;
   test::write_file(dir.file("empty.zmd"), std::string());
-  Session s;
-  const std::optional<ZmdImage> img = load_source(s, dir.file("empty.zmd"));
+  const std::optional<ZmdImage> img = load_source(Console{nullptr, nullptr, nullptr}, dir.file("empty.zmd"));
   ASSERT_TRUE(img.has_value());
   EXPECT_EQ(img->size, 0u);
   EXPECT_EQ(Bytes(img->bytes.begin(), img->bytes.end()), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));

@@ -30,8 +30,6 @@ struct Conductor {
 std::unique_ptr<Conductor> run_common(const Bytes& zmd, int8_t wait = 0, int8_t init_gap = -1,
                                       const SignatureData& sig = {}, int kb = 16) {
   auto c = std::make_unique<Conductor>();
-  std::FILE* err = std::tmpfile();
-  c->session.err.file = err;
   TimingRecord timing;
   TrackBuffer tb;
   allocate_track_buffer(tb, kb);
@@ -43,9 +41,7 @@ std::unique_ptr<Conductor> run_common(const Bytes& zmd, int8_t wait = 0, int8_t 
   c->events.assign(tb.bytes.begin() + 8, tb.bytes.begin() + static_cast<long>(size));
   c->timebase = timing.timebase;
   c->start = start;
-  std::rewind(err);
-  for (int ch; (ch = std::fgetc(err)) != EOF;) c->messages.push_back(static_cast<char>(ch));
-  std::fclose(err);
+  c->messages = c->session.err.cp932;
   return c;
 }
 

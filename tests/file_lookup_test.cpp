@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "run/file_lookup.h"
+#include "driver/file_lookup.h"
 #include "support/run.h"
 #include "support/zmd_builder.h"
 

@@ -1,7 +1,7 @@
 // -J: loop counts and fade delays fitted to the longest looped track.
 #include <gtest/gtest.h>
 
-#include "driver/loop_adjust.h"
+#include "engine/loop_adjust.h"
 #include "support/run.h"
 #include "support/zmd_builder.h"
 

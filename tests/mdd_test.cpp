@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/companion_files.h"
 #include "run/exit.h"
 #include "run/session.h"
 #include "smf/track_buffer.h"
@@ -23,11 +24,10 @@ using test::sjis;
 class MddFile : public ::testing::Test {
  protected:
   MddFile() : cwd_(dir_.path()) {
-    s_.err.file = std::tmpfile();
+    s_.mdd = file_mdd_resolver(folders_);
     allocate_track_buffer(tb_, 16);
     open_chunk(tb_);
   }
-  ~MddFile() override { std::fclose(s_.err.file); }
 
   void put(const std::string& name, const std::string& text) { test::write_file(dir_.file(name), text); }
 
@@ -50,18 +50,11 @@ class MddFile : public ::testing::Test {
     return {};
   }
 
-  std::string messages() {
-    std::string out;
-    std::fflush(s_.err.file);
-    std::rewind(s_.err.file);
-    char buf[256];
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, s_.err.file)) > 0) out.append(buf, got);
-    return out;
-  }
+  std::string messages() const { return s_.err.cp932; }
 
   test::TempDir dir_;
   test::ScopedCwd cwd_;
+  MddFolders folders_;  // the current folder only
   Session s_{};
   TrackBuffer tb_;
   int32_t wait_ = 0;
@@ -164,6 +157,8 @@ TEST(MddBuffer, MessageLargerThanTheFreeSpaceIsWrittenWhole) {
   test::write_file(dir.file("BIG.MDD"), text);
 
   Session s{};
+  const MddFolders here;
+  s.mdd = file_mdd_resolver(here);
   TrackBuffer tb;
   allocate_track_buffer(tb, 1);
   open_chunk(tb);
@@ -185,6 +180,8 @@ TEST(MddBuffer, GrowsBy16KBWhenLessThan512BytesAreFree) {
   test::ScopedCwd cwd(dir.path());
   test::write_file(dir.file("S.MDD"), "F0 F7\r");
   Session s{};
+  const MddFolders here;
+  s.mdd = file_mdd_resolver(here);
   TrackBuffer tb;
   allocate_track_buffer(tb, 1);
   open_chunk(tb);

@@ -36,23 +36,26 @@ std::string drain(std::FILE* f) {
 
 Parsed parse(const std::vector<std::string>& args) {
   Session s;
-  s.console = Console{nullptr, std::tmpfile(), std::tmpfile()};
-  s.err.file = s.console.err;
+  CommandRun run;
+  run.console = Console{nullptr, std::tmpfile(), std::tmpfile()};
+  run.session = &s;
+  run.err_sink.file = run.console.err;
+  attach_sink(s.err, run.err_sink);
   std::vector<const char*> argv{"orvo"};
   for (const auto& a : args) argv.push_back(a.c_str());
   Parsed p;
   try {
-    p.options = parse_options(s, static_cast<int>(argv.size()), argv.data());
+    p.options = parse_options(run, static_cast<int>(argv.size()), argv.data());
   } catch (const ProcessExit& e) {
     p.status = e.status;
     p.err = e.message;
   }
-  p.out = drain(s.console.out);
-  p.err = drain(s.console.err) + p.err;
+  close_sink(s.err, run.err_sink);
+  p.out = drain(run.console.out);
+  p.err = drain(run.console.err) + p.err;
   p.tempo_rounding = s.tempo_rounding;
-  close_error_stream(s.err);
-  std::fclose(s.console.out);
-  std::fclose(s.console.err);
+  std::fclose(run.console.out);
+  std::fclose(run.console.err);
   return p;
 }
 

@@ -2,6 +2,7 @@
 // total handed on to the next file keeps its full value.
 #include <gtest/gtest.h>
 
+#include "driver/companion_files.h"
 #include "passes_test_chunks.h"
 #include "support/run.h"
 #include "zmd/mdd.h"
@@ -14,6 +15,8 @@ TEST(MddWait, WaitBeyondFourBytesOfDeltaIsWrittenAsTheLargest) {
   test::ScopedCwd cwd(dir.path());
   test::write_file("LONG.MDD", std::string("F0 01 F7\rF0 02 F7\r"));
   test::PassSession session;
+  const MddFolders here;
+  session.s.mdd = file_mdd_resolver(here);
   TrackBuffer tb;
   allocate_track_buffer(tb, 16);
   open_chunk(tb);

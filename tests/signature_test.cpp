@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/options.h"
-#include "run/console.h"
+#include "driver/companion_files.h"
+#include "run/file_names.h"
+#include "driver/console.h"
 #include "run/exit.h"
 #include "signature/signature.h"
 #include "support/run.h"
@@ -37,9 +38,6 @@ std::vector<Entry> entries(const SignatureData& data) {
 // Loads a signature file from a fresh folder and keeps what was reported.
 class SignatureFile : public ::testing::Test {
  protected:
-  SignatureFile() { err_.file = std::tmpfile(); }
-  ~SignatureFile() override { std::fclose(err_.file); }
-
   std::string path(const std::string& name) const { return dir_.file(name); }
 
   // Writes `utf8` as CP932 to SONG.sig and loads it for source SONG.ZMD.
@@ -48,20 +46,15 @@ class SignatureFile : public ::testing::Test {
     load(path("SONG.ZMD"), "");
   }
 
+  // Finds the file as orvo does (the -g name, else the source's, with
+  // ".sig") and reads it.
   void load(const std::string& source, const std::string& signature) {
-    ConvertOptions o;
-    o.source_name = source;
-    o.signature_name = signature;
-    loadsignature(o, data_, err_);
+    const SignatureStorage found =
+        find_signature_file(replace_extension(signature.empty() ? source : signature, ".sig"), nullptr);
+    loadsignature(found.file, data_, err_);
   }
 
-  std::string reported() {
-    std::fflush(err_.file);
-    std::rewind(err_.file);
-    std::string bytes(4096, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), err_.file));
-    return bytes;
-  }
+  std::string reported() const { return err_.cp932; }
 
   // Everything reported after the progress line.
   std::string messages() {

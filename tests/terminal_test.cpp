@@ -4,7 +4,7 @@
 
 #include <cstdarg>
 
-#include "run/console.h"
+#include "driver/console.h"
 #include "run/messages.h"
 #include "support/run.h"
 #include "support/zmd_builder.h"

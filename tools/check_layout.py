@@ -2,10 +2,13 @@
 """Checks that the folders of src/ include each other only downwards.
 
 Every folder stands on a floor; a file may include headers of its own folder
-and of the folders listed for it here, nothing else. The programs at the top
-(src/*.cpp, the batch converter) may include the driver and anything below;
-a program's folder (one not listed here, such as src/batch/) may include
-itself, and the mains at the top of src/ may include the program folders.
+and of the folders listed for it here, nothing else. The engine converts
+bytes in memory; the driver (the programs' floor: command line, files,
+terminals) and the C API stand on it side by side, and neither includes the
+other. The programs at the top (src/*.cpp, the batch converter) may include
+the driver and anything below; a program's folder (one not listed here, such
+as src/batch/) may include itself, and the mains at the top of src/ may
+include the program folders. The C API's own public header is "orvo/orvo.h".
 Prints each include that points the wrong way and exits with status 1.
 """
 import pathlib
@@ -22,8 +25,10 @@ BELOW = {
     "render": {"smf", "run"},
     "track": {"render", "zmd", "smf", "run"},
     "passes": {"smf", "run"},
-    "driver": {"passes", "track", "render", "zmd", "signature", "smf", "run"},
+    "engine": {"passes", "track", "render", "zmd", "signature", "smf", "run"},
 }
+BELOW["driver"] = {"engine"} | BELOW["engine"]
+BELOW["api"] = {"engine", "orvo"} | BELOW["engine"]
 PROGRAMS = {"driver"} | BELOW["driver"]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/')

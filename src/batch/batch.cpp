@@ -12,7 +12,7 @@
 #include "batch/progress.h"
 #include "batch/song.h"
 #include "batch/sources.h"
-#include "run/file_lookup.h"
+#include "driver/file_lookup.h"
 
 namespace orvo::batch {
 
@@ -50,7 +50,7 @@ void record(Outcomes& o, const Source& song, const SongResult& r, bool first) {
       ++o.skipped;
       break;
     case SongResult::Outcome::failed:
-      o.failures.push_back(Failure{song.path, r.status, last_message_line(r.messages)});
+      o.failures.push_back(Failure{song.path, r.status, r.error});
       break;
   }
   if (o.log != nullptr) {
@@ -78,7 +78,7 @@ int convert_all(const BatchConsole& console, const BatchOptions& options) {
   Progress progress(console.err, console.progress, sources.songs.size());
   run_in_order<SongResult>(
       sources.songs.size(), jobs, kWaitingPerJob * static_cast<size_t>(jobs),
-      [&](size_t i) { return convert_song(sources.songs[i], options.switches, options.force, &listings); },
+      [&](size_t i) { return convert_song(sources.songs[i], options, &listings); },
       [&](size_t i, const SongResult& r) { record(outcomes, sources.songs[i], r, i == 0); },
       [&] {
         const size_t done = outcomes.converted + outcomes.skipped + outcomes.failures.size();

@@ -75,24 +75,24 @@ char single_file_letter(std::string_view group) {
 // Runs orvo's parser over the switch groups on a scratch run whose streams
 // are memory; its messages come in UTF-8, as on a UTF-8 terminal. The
 // refused letters never reach it, so it opens no file. Returns the exit the
-// parser ends with, if any, holding every message it wrote.
-std::unique_ptr<ProcessExit> check_switches(const std::vector<std::string>& switches) {
-  if (switches.empty()) return nullptr;  // orvo's parser shows the usage for no arguments
+// parser ends with, if any, holding every message it wrote; otherwise fills
+// the options' music switches and what the parser said of them.
+std::unique_ptr<ProcessExit> check_switches(BatchOptions& o) {
+  if (o.switches.empty()) return nullptr;  // orvo's parser shows the usage for no arguments
   MemoryStream out;
-  MemoryStream err;
   auto s = std::make_unique<Session>();
-  s->console = Console{nullptr, out.file(), err.file(), true, true};
-  s->err.file = err.file();
-  s->err.utf8 = true;
+  s->err.encodings = kMessagesUtf8;
+  CommandRun run;
+  run.console = Console{nullptr, out.file(), nullptr, true, true};
+  run.session = s.get();
   std::vector<const char*> argv{"orvo"};
-  for (const std::string& group : switches) argv.push_back(group.c_str());
+  for (const std::string& group : o.switches) argv.push_back(group.c_str());
   try {
-    parse_options(*s, static_cast<int>(argv.size()), argv.data());
+    o.music = parse_options(run, static_cast<int>(argv.size()), argv.data());
   } catch (const ProcessExit& e) {
-    report_bytes(s->err, e.message_utf8);
-    close_error_stream(s->err);
-    return std::make_unique<ProcessExit>(ProcessExit{e.status, std::string(), err.take()});
+    return std::make_unique<ProcessExit>(ProcessExit{e.status, std::string(), s->err.utf8 + e.message_utf8});
   }
+  o.switch_messages = std::move(s->err.utf8);
   return nullptr;
 }
 
@@ -184,7 +184,7 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
     o.switches.emplace_back(arg);
   }
 
-  if (const std::unique_ptr<ProcessExit> exit = check_switches(o.switches)) {
+  if (const std::unique_ptr<ProcessExit> exit = check_switches(o)) {
     if (exit->status == 0) {  // a group holding h or ?
       c.action = CommandLine::Action::help;
       return c;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "run/music_options.h"
+
 namespace orvo::batch {
 
 // A path given on the command line, or "-" for a list read from standard
@@ -17,6 +19,8 @@ struct BatchOptions {
   bool force = false;                 // --force: convert even when up to date
   std::string log_file;               // --log FILE; "": no log
   std::vector<std::string> switches;  // orvo switch groups, as given
+  MusicOptions music;                 // what they set
+  std::string switch_messages;        // what orvo's parser says of them (UTF-8), as in every song's messages
   std::vector<std::string> paths;     // files, folders and "-"
 };
 

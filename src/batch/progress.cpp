@@ -58,25 +58,11 @@ void Progress::clear() {
   shown_ = false;
 }
 
-std::string last_message_line(const std::string& text) {
-  size_t end = text.size();
-  while (end > 0) {
-    const size_t start = text.rfind('\n', end - 1);
-    const size_t from = start == std::string::npos ? 0 : start + 1;
-    std::string line = text.substr(from, end - from);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t\r") != std::string::npos) return line;
-    if (start == std::string::npos) break;
-    end = start;
-  }
-  return std::string();
-}
-
 std::string summary_text(size_t converted, size_t skipped, const std::vector<Failure>& failures) {
   std::string text = "converted " + std::to_string(converted) + ", skipped " +
                      std::to_string(skipped) + ", failed " + std::to_string(failures.size()) + "\n";
   for (const Failure& f : failures) {
-    text += "  " + f.path + ": status " + std::to_string(f.status) + ": " + f.last_line + "\n";
+    text += "  " + f.path + ": status " + std::to_string(f.status) + ": " + f.error + "\n";
   }
   return text;
 }

@@ -36,15 +36,11 @@ class Progress {
 struct Failure {
   std::string path;
   int status = 0;
-  std::string last_line;  // the last non-empty line of its messages
+  std::string error;  // the first line of its fatal message, in UTF-8
 };
 
-// The last line of UTF-8 text that holds more than white space, without its
-// line break; "" when there is none.
-std::string last_message_line(const std::string& text);
-
 // "converted 1998, skipped 0, failed 2", then a line per failed song:
-// "  music/bad.zmd: status 1: <its last message line>".
+// "  music/bad.zmd: status 1: <its error>".
 std::string summary_text(size_t converted, size_t skipped, const std::vector<Failure>& failures);
 
 }  // namespace orvo::batch

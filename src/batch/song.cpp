@@ -2,26 +2,27 @@
 
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
-#include "batch/memory_stream.h"
 #include "batch/up_to_date.h"
-#include "driver/driver.h"
-#include "run/exit.h"
-#include "run/file_lookup.h"
+#include "driver/file_lookup.h"
+#include "driver/run_orvo.h"
+#include "engine/convert_song.h"
 
 namespace orvo::batch {
 
-namespace {
-
-std::string as_file_argument(const std::string& path) {
+std::string as_file_name(const std::string& path) {
   return !path.empty() && path[0] == '-' ? "./" + path : path;
 }
+
+namespace {
 
 SongResult failed(std::string message) {
   SongResult r;
   r.outcome = SongResult::Outcome::failed;
   r.status = 1;
+  r.error = message;
   r.messages = std::move(message) + "\n";
   return r;
 }
@@ -38,21 +39,10 @@ std::string make_folder_for(const std::string& dest) {
 
 }  // namespace
 
-std::vector<std::string> conversion_arguments(const std::vector<std::string>& switches,
-                                              const std::string& source, const std::string& dest) {
-  std::vector<std::string> args{"orvo"};
-  args.insert(args.end(), switches.begin(), switches.end());
-  args.push_back(as_file_argument(source));
-  args.push_back("-o");
-  args.push_back(as_file_argument(dest));
-  return args;
-}
-
-SongResult convert_song(const Source& song, const std::vector<std::string>& switches, bool force,
-                        FolderListings* listings) {
+SongResult convert_song(const Source& song, const BatchOptions& options, FolderListings* listings) {
   try {
     if (!song.refused.empty()) return failed(song.refused);
-    if (!force && up_to_date(song.path, song.dest, listings)) {
+    if (!options.force && up_to_date(song.path, song.dest, listings)) {
       SongResult r;
       r.outcome = SongResult::Outcome::skipped;
       return r;
@@ -60,22 +50,30 @@ SongResult convert_song(const Source& song, const std::vector<std::string>& swit
     const std::string no_folder = make_folder_for(song.dest);
     if (!no_folder.empty()) return failed(no_folder);
 
-    const std::vector<std::string> args = conversion_arguments(switches, song.path, song.dest);
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
     // Standard input and output are never used: the source is a file and
-    // the destination is named. The messages come in UTF-8, as on a UTF-8
-    // terminal: file names that are UTF-8 already stay as they are.
-    MemoryStream messages;
-    const Console console{messages.file(), messages.file(), messages.file(), true, true};
+    // the destination is named. The messages are kept in UTF-8, as a UTF-8
+    // terminal gets them: file names that are UTF-8 already stay as they are.
+    auto session = std::make_unique<Session>();
+    session->err.encodings = kMessagesUtf8;
+    CommandRun run;
+    run.console = Console{nullptr, nullptr, nullptr, true, true};
+    run.session = session.get();
+    run.listings = listings;
+    ConvertOptions o;
+    static_cast<MusicOptions&>(o) = options.music;
+    o.source_name = as_file_name(song.path);
+    o.dest_name = as_file_name(song.dest);
+    const ConversionEnd end = run_conversion(*session, [&] {
+      report_banner(session->err);
+      // What orvo's parser says of the switches themselves, as in orvo's stream.
+      append_message(session->err, "", options.switch_messages);
+      convert_files(run, o);
+    });
     SongResult r;
-    r.status = run_orvo(console, static_cast<int>(argv.size()), argv.data(), nullptr, listings);
-    r.outcome = r.status == 0 ? SongResult::Outcome::converted : SongResult::Outcome::failed;
-    r.messages = messages.take();
-    return r;
-  } catch (const ProcessExit& e) {
-    SongResult r = failed(e.message_utf8);
-    r.status = e.status;
+    r.status = end.status;
+    r.outcome = end.status == 0 ? SongResult::Outcome::converted : SongResult::Outcome::failed;
+    r.messages = std::move(session->err.utf8);
+    r.error = end.error;
     return r;
   } catch (const std::bad_alloc&) {
     return failed("orvo-batch: out of memory");

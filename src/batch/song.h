@@ -3,8 +3,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
+#include "batch/command_line.h"
 #include "batch/sources.h"
 
 namespace orvo {
@@ -18,17 +18,16 @@ struct SongResult {
   Outcome outcome = Outcome::failed;
   int status = 0;        // the conversion's exit status
   std::string messages;  // its message stream, in UTF-8
+  std::string error;     // a failure's first line: the fatal message's, in UTF-8
 };
 
-// The arguments of orvo that convert `source` to `dest` with `switches`. A
-// path that starts with "-" gets "./" in front, so that it reads as a file
-// (and a destination as a file rather than standard output).
-std::vector<std::string> conversion_arguments(const std::vector<std::string>& switches,
-                                              const std::string& source, const std::string& dest);
+// A path that starts with "-" gets "./" in front, so that it reads as a
+// file (and a destination as a file rather than standard output).
+std::string as_file_name(const std::string& path);
 
-// Converts one song unless `force` is false and its MIDI file is up to date.
-// Creates the destination's folder when it is missing. Never throws.
-SongResult convert_song(const Source& song, const std::vector<std::string>& switches, bool force,
-                        FolderListings* listings);
+// Converts one song unless `force` is false and its MIDI file is up to date,
+// with the music switches of `options`. Creates the destination's folder
+// when it is missing. Never throws.
+SongResult convert_song(const Source& song, const BatchOptions& options, FolderListings* listings);
 
 }  // namespace orvo::batch

@@ -6,7 +6,7 @@
 #include <set>
 #include <system_error>
 
-#include "run/file_lookup.h"
+#include "driver/file_lookup.h"
 #include "run/file_names.h"
 
 namespace orvo::batch {

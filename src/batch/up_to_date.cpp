@@ -4,14 +4,13 @@
 #include <optional>
 #include <system_error>
 
+#include "driver/companion_files.h"
 #include "driver/source.h"
 #include "run/exit.h"
-#include "run/file_lookup.h"
+#include "driver/file_lookup.h"
 #include "run/file_names.h"
-#include "run/session.h"
 #include "zmd/common_scan.h"
 #include "zmd/image.h"
-#include "zmd/mdd.h"
 
 namespace orvo::batch {
 
@@ -28,9 +27,8 @@ std::optional<fs::file_time_type> modified(const std::string& path) {
 
 // The source as a conversion reads it; nothing when it cannot be read.
 std::optional<ZmdImage> read_image(const std::string& path) {
-  Session s;  // only a source named "-" would use its console
   try {
-    return load_source(s, path);
+    return load_source(Console{nullptr, nullptr, nullptr}, path);  // never "-": no console is used
   } catch (const ProcessExit&) {
     return std::nullopt;
   }

@@ -10,7 +10,8 @@
 namespace orvo {
 
 // Loads the source (the name, else the name with `source_ext`), rewrites
-// source_name to the name opened and dest_name to the final destination.
-ZmdImage resolve_names(Session& s, ConvertOptions& o, const char* source_ext, const char* dest_ext);
+// source_name to the name opened and dest_name to the final destination,
+// and notes the source's folder in the run.
+ZmdImage resolve_names(CommandRun& run, ConvertOptions& o, const char* source_ext, const char* dest_ext);
 
 }  // namespace orvo

@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/output.h"
 #include "run/exit.h"
-#include "smf/mthd.h"
 
 namespace orvo {
 
@@ -24,28 +23,17 @@ constexpr int kTempNameTries = 100;
 
 [[noreturn]] void write_failed() { fatal_error(1, "\nError: ファイルの書き込みに失敗しました。\n"); }
 
-void write_all(std::FILE* out, const Conversion& c) {
-  uint8_t header[kMthdBytes];
-  const int n = static_cast<int>(c.tracks.size()) - 1;
-  write_mthd(header, n + 1, c.timing.timebase / 4);
-  if (std::fwrite(header, 1, kMthdBytes, out) < kMthdBytes) write_failed();
-  for (const TrackBuffer& tb : c.tracks) {
-    const size_t size = static_cast<size_t>(chunk_length(tb)) + 8;
-    if (std::fwrite(tb.bytes.data(), 1, size, out) < size) write_failed();
+void write_all(std::FILE* out, const std::vector<FilePiece>& pieces) {
+  for (const FilePiece& p : pieces) {
+    if (std::fwrite(p.data, 1, p.size, out) < p.size) write_failed();
   }
 }
 
-// The header and every chunk, in the order of the file.
-std::vector<iovec> file_parts(const Conversion& c, uint8_t (&header)[kMthdBytes]) {
-  const int n = static_cast<int>(c.tracks.size()) - 1;
-  write_mthd(header, n + 1, c.timing.timebase / 4);
+// The pieces as the parts of one gathering write.
+std::vector<iovec> file_parts(const std::vector<FilePiece>& pieces) {
   std::vector<iovec> parts;
-  parts.reserve(c.tracks.size() + 1);
-  parts.push_back({header, kMthdBytes});
-  for (const TrackBuffer& tb : c.tracks) {
-    const size_t size = static_cast<size_t>(chunk_length(tb)) + 8;
-    parts.push_back({const_cast<uint8_t*>(tb.bytes.data()), size});
-  }
+  parts.reserve(pieces.size());
+  for (const FilePiece& p : pieces) parts.push_back({const_cast<uint8_t*>(p.data), p.size});
   return parts;
 }
 
@@ -80,17 +68,17 @@ int open_temporary(const std::string& dest, std::string& temp_name) {
 
 }  // namespace
 
-void write_midi_file(Session& s, const Conversion& c) {
-  const std::string& dest = c.options.dest_name;
+void write_midi_file(const Console& console, const Conversion& c, const std::string& dest) {
+  uint8_t header[kMthdBytes];
+  const std::vector<FilePiece> pieces = midi_file_pieces(c, header);
   if (dest[0] == '-') {
-    set_binary_mode(s.console.out);
-    write_all(s.console.out, c);
-    if (std::fflush(s.console.out) != 0 || std::ferror(s.console.out)) write_failed();
+    set_binary_mode(console.out);
+    write_all(console.out, pieces);
+    if (std::fflush(console.out) != 0 || std::ferror(console.out)) write_failed();
     return;
   }
 
-  uint8_t header[kMthdBytes];
-  std::vector<iovec> parts = file_parts(c, header);  // before the file exists: this may throw
+  std::vector<iovec> parts = file_parts(pieces);  // before the file exists: this may throw
   std::string temp_name;
   const int fd = open_temporary(dest, temp_name);
   const bool written = write_parts(fd, parts);

@@ -34,10 +34,10 @@ ZmdImage read_stream(std::FILE* in) {
 
 }  // namespace
 
-std::optional<ZmdImage> load_source(Session& s, const std::string& name) {
+std::optional<ZmdImage> load_source(const Console& console, const std::string& name) {
   if (name == "-") {
-    set_binary_mode(s.console.in);
-    return read_stream(s.console.in);
+    set_binary_mode(console.in);
+    return read_stream(console.in);
   }
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;

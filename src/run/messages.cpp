@@ -1,5 +1,7 @@
 #include "run/messages.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -71,31 +73,127 @@ std::string format_message_utf8(const char* format, std::va_list args) {
   return out;
 }
 
-namespace {
-constexpr size_t kHeldBytes = 4096;
-}  // namespace
-
-void report_bytes(ErrorStream& err, const std::string& bytes) {
-  if (err.file == nullptr || bytes.empty()) return;
-  err.held += bytes;
-  if (bytes.find('\n') != std::string::npos || err.held.size() >= kHeldBytes) {
-    flush_error_stream(err);
-  }
-}
-
-void report(ErrorStream& err, const char* format, ...) {
-  if (err.file == nullptr) return;
+std::string format_text(const char* format, ...) {
   std::va_list args;
   va_start(args, format);
-  const std::string text = err.utf8 ? format_message_utf8(format, args) : format_message(format, args);
+  std::string text = format_message(format, args);
   va_end(args);
-  report_bytes(err, text);
+  return text;
+}
+
+std::string format_text_utf8(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::string text = format_message_utf8(format, args);
+  va_end(args);
+  return text;
+}
+
+namespace {
+
+// What a message would write, without formatting it: its line breaks and
+// whether anything follows the last one. Walks the same conversions as
+// format_message_utf8.
+void count_unformatted(ErrorStream& err, const char* format, std::va_list args) {
+  uint64_t breaks = 0;
+  bool tail = false;
+  auto add = [&](char c) {
+    if (c == '\n') {
+      ++breaks;
+      tail = false;
+    } else {
+      tail = true;
+    }
+  };
+  for (const char* p = format; *p != '\0'; ++p) {
+    if (*p != '%') {
+      add(*p);
+      continue;
+    }
+    const char* q = p + 1;
+    while (*q != '\0' && std::strchr("-+ #0123456789.", *q) != nullptr) ++q;
+    const bool is_long = *q == 'l';
+    if (is_long) ++q;
+    if (*q == '\0') break;
+    switch (*q) {
+      case 's':
+        for (const char* a = va_arg(args, const char*); *a != '\0'; ++a) add(*a);
+        break;
+      case 'c':
+        add(static_cast<char>(va_arg(args, int)));
+        break;
+      case 'd':
+      case 'i':
+      case 'u':
+      case 'o':
+      case 'x':
+      case 'X':
+        if (is_long) {
+          (void)va_arg(args, long);
+        } else {
+          (void)va_arg(args, int);
+        }
+        tail = true;
+        break;
+      default:
+        tail = true;
+        break;
+    }
+    p = q;
+  }
+  count_omitted(err, breaks, tail);
+}
+
+}  // namespace
+
+void report(ErrorStream& err, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  if (omitting(err)) {
+    count_unformatted(err, format, args);
+    va_end(args);
+    return;
+  }
+  std::string cp932;
+  std::string utf8;
+  if ((err.encodings & kMessagesCp932) != 0) {
+    std::va_list again;
+    va_copy(again, args);
+    cp932 = format_message(format, again);
+    va_end(again);
+  }
+  if ((err.encodings & kMessagesUtf8) != 0) utf8 = format_message_utf8(format, args);
+  va_end(args);
+  append_message(err, cp932, utf8);
 }
 
 void report_text(ErrorStream& err, const char* text) {
-  if (err.file == nullptr) return;
+  if (omitting(err)) {
+    const std::string_view t(text);
+    const size_t last = t.rfind('\n');
+    count_omitted(err, static_cast<uint64_t>(std::count(t.begin(), t.end(), '\n')),
+                  !t.empty() && last != t.size() - 1);
+    return;
+  }
   const std::string cp932 = to_cp932(text);
-  report_bytes(err, err.utf8 ? cp932_to_utf8(cp932) : cp932);
+  append_message(err, cp932, (err.encodings & kMessagesUtf8) != 0 ? cp932_to_utf8(cp932) : "");
+}
+
+void report_final(ErrorStream& err, std::string_view cp932, std::string_view utf8) {
+  if (const uint64_t left_out = omitted_lines(err); left_out > 0) {
+    const char* notice = "メッセージが多すぎるため、以降の %d 行を省略しました。\n";
+    const int count = static_cast<int>(std::min<uint64_t>(left_out, INT_MAX));
+    append_unbounded(err, (err.encodings & kMessagesCp932) != 0 ? format_text(notice, count) : "",
+                     (err.encodings & kMessagesUtf8) != 0 ? format_text_utf8(notice, count) : "");
+    err.omitted_breaks = 0;
+    err.omitted_open = false;
+  }
+  append_unbounded(err, cp932, utf8);
+  flush_error_stream(err);
+}
+
+void report_exit(ErrorStream& err, const ProcessExit& e) {
+  report_final(err, e.message, e.message_utf8);
 }
 
 void fatal_error(int status, const char* format, ...) {

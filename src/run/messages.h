@@ -6,8 +6,10 @@
 
 #include <cstdarg>
 #include <string>
+#include <string_view>
 
-#include "run/console.h"
+#include "run/error_stream.h"
+#include "run/exit.h"
 
 namespace orvo {
 
@@ -21,13 +23,23 @@ std::string format_message(const char* format, std::va_list args);
 // from the song).
 std::string format_message_utf8(const char* format, std::va_list args);
 
-// Writes a formatted message to the error stream.
+// The same with the arguments given directly.
+std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string format_text_utf8(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Writes a formatted message to the error stream. Once the stream has
+// written its bound of lines, the message is only counted.
 void report(ErrorStream& err, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Writes a text of the converter's own (UTF-8 in the source) to the error stream.
 void report_text(ErrorStream& err, const char* text);
 
-// Writes bytes to the error stream as they are.
-void report_bytes(ErrorStream& err, const std::string& bytes);
+// Writes the conversion's last message ("Completed." or a fatal error, in
+// both forms), whatever the bound, and hands everything held to the sink.
+// When lines were left out, a line that says how many comes first.
+void report_final(ErrorStream& err, std::string_view cp932, std::string_view utf8);
+
+// Writes the message of the exit that ends the conversion as its last.
+void report_exit(ErrorStream& err, const ProcessExit& e);
 
 }  // namespace orvo

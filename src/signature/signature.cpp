@@ -1,12 +1,8 @@
 #include "signature/signature.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
-#include "run/convert_options.h"
 #include "run/exit.h"
-#include "run/file_lookup.h"
 #include "run/file_names.h"
 #include "run/messages.h"
 #include "signature/signature_lines.h"
@@ -23,11 +19,7 @@ constexpr char kTimeTag[] = "\x94\x8F:";        // 拍:
 constexpr char kKeyTag[] = "\x92\xB2:";         // 調:
 constexpr size_t kTagBytes = 3;
 
-constexpr int kLineBuffer = 512;  // lines of at most 511 bytes; longer ones are split
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+constexpr size_t kLineBuffer = 512;  // lines of at most 511 bytes; longer ones are split
 
 // The reader's progress through one file.
 struct SignatureReader {
@@ -102,28 +94,26 @@ void read_line(SignatureReader& r, const char* line) {
 
 }  // namespace
 
-void loadsignature(const ConvertOptions& options, SignatureData& data, ErrorStream& err,
-                   FolderListings* listings) {
-  const std::string& base =
-      options.signature_name.empty() ? options.source_name : options.signature_name;
-  std::string name = replace_extension(base, ".sig");
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "r"));
-  if (!file) {
-    name = find_ignoring_case(name, listings);
-    if (name.empty()) return;
-    file.reset(std::fopen(name.c_str(), "r"));
-    if (!file) return;
-  }
+void loadsignature(const SignatureFile& file, SignatureData& data, ErrorStream& err) {
+  if (file.state == CompanionState::missing) return;
+  const std::string& name = file.name;
   report(err, "%s:signatureファイルを読み込みます。\n", name.c_str());
+  if (file.state == CompanionState::unreadable) fatal_error(1, "%s:読み込みに失敗しました。\n", name.c_str());
 
   SignatureReader reader{name, data, err};
+  // Lines as a line reader of kLineBuffer bytes takes them: at most
+  // kLineBuffer - 1 bytes, up to and including a line break.
   char line[kLineBuffer];
-  for (;;) {
-    if (std::fgets(line, kLineBuffer, file.get()) == nullptr) {
-      if (std::ferror(file.get())) fatal_error(1, "%s:読み込みに失敗しました。\n", name.c_str());
-      if (std::feof(file.get())) return;
-      fatal_error(1, "%s: file error.\n", name.c_str());
+  const size_t size = file.data == nullptr ? 0 : file.size;
+  size_t at = 0;
+  while (at < size) {
+    size_t length = 0;
+    while (at < size && length < kLineBuffer - 1) {
+      const char c = static_cast<char>(file.data[at++]);
+      line[length++] = c;
+      if (c == '\n') break;
     }
+    line[length] = '\0';
     drop_carriage_return(line);
     read_line(reader, line);
   }

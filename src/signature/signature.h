@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "run/console.h"
+#include "run/companions.h"
+#include "run/error_stream.h"
 
 namespace orvo {
-
-struct ConvertOptions;
-class FolderListings;
 
 // One time or key signature at a bar. Key signature: code = (sf + 7) * 2 + mi.
 // Time signature: code = 0x2000 + numerator * 32 + d, denominator 2^d.
@@ -32,11 +30,9 @@ struct SignatureData {
   std::vector<SignatureEntry> list;                           // 拍: and 調:, in the order read
 };
 
-// Reads the signature file named by -g, or after the source file, if it
-// exists (under that name, or else one that differs only in the case of its
-// letters). Ends the conversion on read errors only. With `listings`,
-// folders are listed through it.
-void loadsignature(const ConvertOptions& options, SignatureData& data, ErrorStream& err,
-                   FolderListings* listings = nullptr);
+// Reads the signature file the client found, if any: its instrument names,
+// author text and signatures. A file that was found but could not be read
+// ends the conversion (status 1).
+void loadsignature(const SignatureFile& file, SignatureData& data, ErrorStream& err);
 
 }  // namespace orvo

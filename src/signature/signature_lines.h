@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "run/console.h"
+#include "run/error_stream.h"
 #include "signature/signature.h"
 
 namespace orvo {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run/console.h"
+#include "run/error_stream.h"
 #include "zmd/image.h"
 
 namespace orvo {

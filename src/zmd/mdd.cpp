@@ -1,13 +1,11 @@
 #include "zmd/mdd.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <vector>
 
 #include "run/alloc.h"
 #include "run/exit.h"
-#include "run/file_lookup.h"
 #include "run/file_names.h"
 #include "run/messages.h"
 #include "smf/vlq.h"
@@ -29,38 +27,17 @@ constexpr size_t kEventOverhead = 10;
 
 constexpr size_t kFirstMessageBytes = 256;
 
-std::string mdd_file_name(const std::string& stored_name) {
-  std::string name = replace_extension(stored_name, ".MDD");
-  if (name.size() >= kNameBytes) fatal_error(1, "%s:MDDファイル名が長すぎます。\n", name.c_str());
-  return name;
-}
-
-// Reads the whole file; a directory counts as a missing file.
-std::vector<uint8_t> read_mdd_file(Session& s, const std::string& name) {
-  const std::string found = find_mdd_file(name, s.source_folder, s.listings);
-  std::FILE* file = found.empty() ? nullptr : std::fopen(found.c_str(), "rb");
-  if (file == nullptr) fatal_error(1, "%s:ファイルが存在しません。\n", name.c_str());
-  report(s.err, " MDDファイル[%s]を読み込みます。\n", found.c_str());
-
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-  std::vector<uint8_t> data;
-  size_t got = 0;
-  if (size >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-    try {
-      xmalloc(data, static_cast<size_t>(size));
-    } catch (const ProcessExit&) {
-      std::fclose(file);
-      throw;
+// Gives back what the client handed out for an MDD file, also when the
+// conversion ends while the file is read.
+struct MddFileGuard {
+  const MddResolver& resolver;
+  const MddFile& file;
+  ~MddFileGuard() {
+    if (file.state == CompanionState::found && resolver.close != nullptr) {
+      resolver.close(resolver.user, file.handle);
     }
-    got = std::fread(data.data(), 1, data.size(), file);
   }
-  std::fclose(file);
-  if (size < 0 || got < static_cast<size_t>(size)) {
-    fatal_error(1, "%s:ファイルが読めません。\n", found.c_str());
-  }
-  return data;
-}
+};
 
 // The message being collected; `bytes` grows by doubling, `count` are used.
 struct MessageBuffer {
@@ -118,24 +95,24 @@ int32_t clamp_total(int64_t total) {
 
 }  // namespace
 
-std::string find_mdd_file(const std::string& name, const std::string& source_folder,
-                          FolderListings* listings) {
-  std::string places[2] = {name, std::string()};
-  const int count = source_folder.empty() ? 1 : 2;
-  if (count == 2) places[1] = path_in(source_folder, name);
-  for (int i = 0; i < count; ++i) {
-    if (is_file(places[i])) return places[i];
-  }
-  for (int i = 0; i < count; ++i) {
-    std::string found = find_ignoring_case(places[i], listings);
-    if (!found.empty()) return found;
-  }
-  return std::string();
+std::string mdd_file_name(const std::string& stored_name) {
+  std::string name = replace_extension(stored_name, ".MDD");
+  if (name.size() >= kNameBytes) fatal_error(1, "%s:MDDファイル名が長すぎます。\n", name.c_str());
+  return name;
 }
 
 void loadmdd(Session& s, TrackBuffer& tb, int32_t& mdd_wait, const std::string& stored_name) {
   const std::string name = mdd_file_name(stored_name);
-  const std::vector<uint8_t> text = read_mdd_file(s, name);
+  MddFile file;
+  if (s.mdd.open != nullptr) file = s.mdd.open(s.mdd.user, name);
+  const MddFileGuard guard{s.mdd, file};
+  if (file.state == CompanionState::missing) fatal_error(1, "%s:ファイルが存在しません。\n", name.c_str());
+  report(s.err, " MDDファイル[%s]を読み込みます。\n", file.name.c_str());
+  if (file.state == CompanionState::unreadable) {
+    fatal_error(1, "%s:ファイルが読めません。\n", file.name.c_str());
+  }
+  const uint8_t* const text = file.data;
+  const size_t text_size = file.data == nullptr ? 0 : file.size;
 
   MessageBuffer msg;
   bool reading = false;  // a value is being read
@@ -143,7 +120,7 @@ void loadmdd(Session& s, TrackBuffer& tb, int32_t& mdd_wait, const std::string& 
   int64_t total = 0;     // clocks of the waits written
 
   size_t i = 0;
-  while (i < text.size()) {
+  while (i < text_size) {
     const uint8_t c = text[i++];
     const int digit = hex_digit(c);
     if (digit >= 0) {
@@ -164,8 +141,8 @@ void loadmdd(Session& s, TrackBuffer& tb, int32_t& mdd_wait, const std::string& 
     } else if (c != '\n') {
       // A comment runs to the next CR, which it swallows; the value being
       // read stays open across it.
-      while (i < text.size() && text[i] != '\r') ++i;
-      if (i < text.size()) ++i;
+      while (i < text_size && text[i] != '\r') ++i;
+      if (i < text_size) ++i;
     }
     grow_for_mdd(tb);
   }

@@ -10,19 +10,15 @@
 
 namespace orvo {
 
-class FolderListings;
+// The name of the MDD file a song names: `stored_name` with the extension
+// ".MDD". A name too long for the driver ends the conversion (status 1).
+std::string mdd_file_name(const std::string& stored_name);
 
-// The MDD file `name` (the stored name with its extension): in the current
-// folder, else in `source_folder`, under its exact name first, then under a
-// name that differs only in the case of its letters. "" when there is none.
-std::string find_mdd_file(const std::string& name, const std::string& source_folder,
-                          FolderListings* listings);
-
-// Reads the MDD file named after `stored_name` and appends one exclusive
-// event per message to the conductor at its write position, each `mdd_wait`
-// clocks after the previous event. On return `mdd_wait` holds the total of
-// the waits written. Missing or unreadable files and messages that are not
-// exclusive end the conversion (status 1).
+// Asks the session's resolver for the MDD file named after `stored_name` and
+// appends one exclusive event per message to the conductor at its write
+// position, each `mdd_wait` clocks after the previous event. On return
+// `mdd_wait` holds the total of the waits written. Missing or unreadable
+// files and messages that are not exclusive end the conversion (status 1).
 void loadmdd(Session& s, TrackBuffer& tb, int32_t& mdd_wait, const std::string& stored_name);
 
 }  // namespace orvo

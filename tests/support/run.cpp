@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "batch/batch.h"
-#include "driver/driver.h"
+#include "driver/run_orvo.h"
 #include "run/cp932.h"
 
 namespace orvo::test {

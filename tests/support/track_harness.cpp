@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "smf/mthd.h"
 #include "smf/track_buffer.h"
 #include "support/smf_check.h"
@@ -23,14 +21,12 @@ TrackInputs midi_track(int midi_channel) {
 }
 
 TrackHarness::TrackHarness() : session_(std::make_unique<Session>()) {
-  err_ = std::tmpfile();
-  session_->err.file = err_;
   reset_table(tables_.sync, 100);
   reset_table(tables_.tempo, 100);
   reset_table(tables_.mark, 60);
 }
 
-TrackHarness::~TrackHarness() { std::fclose(err_); }
+TrackHarness::~TrackHarness() = default;
 
 TrackResult TrackHarness::convert(const Bytes& commands, const TrackInputs& in) {
   Bytes data = commands;
@@ -54,12 +50,8 @@ TrackResult TrackHarness::convert(const Bytes& commands, const TrackInputs& in) 
   if (r.events.size() < kMaxLineBytes) r.lines = event_lines(r.file, 1);
   expect_valid_smf(r.file);
 
-  std::fflush(err_);
-  std::fseek(err_, err_read_, SEEK_SET);
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, err_)) > 0) r.err.append(buffer, got);
-  err_read_ = std::ftell(err_);
+  r.err = std::move(session_->err.cp932);
+  session_->err.cp932.clear();
   return r;
 }
 

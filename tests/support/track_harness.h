@@ -47,8 +47,6 @@ class TrackHarness {
  private:
   std::unique_ptr<Session> session_;
   TrackTables tables_;
-  std::FILE* err_ = nullptr;
-  long err_read_ = 0;
 };
 
 // The lines of `r` from the first one that contains `from` (all when empty).

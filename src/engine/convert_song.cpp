@@ -1,15 +1,11 @@
-#include "driver/driver.h"
+// The order of one whole conversion: header, signature, conductor, tracks,
+// the passes that need every track, and the finished chunks.
+#include "engine/convert_song.h"
 
-#include <memory>
-#include <exception>
-#include <new>
-
-#include "driver/naming.h"
 #include "passes/mark_removal.h"
 #include "passes/synchronise.h"
 #include "passes/tempo_insert.h"
-#include "run/exit.h"
-#include "run/messages.h"
+#include "run/cp932.h"
 #include "run/pass_times.h"
 #include "smf/bytes.h"
 #include "zmd/header.h"
@@ -22,7 +18,7 @@ constexpr size_t kSyncCapacity = 100;
 constexpr size_t kTempoCapacity = 100;
 constexpr size_t kMarkCapacity = 60;
 
-void write_mode_lines(Session& s, const ConvertOptions& o) {
+void write_mode_lines(Session& s, const MusicOptions& o) {
   if (o.timer_a) report(s.err, "TIMER-Aモードです。\n");
   if (o.convert_fm) report(s.err, "FMトラックも変換します。\n");
   if (o.init_gap >= 0) report(s.err, "ドライバの送る初期化コードを埋め込みます。\n");
@@ -60,14 +56,31 @@ void run_passes(Session& s, Conversion& c) {
   }
 }
 
-void convert(Session& s, Conversion& c, int argc, const char* const* argv) {
-  report(s.err, "ZMD(V2) to MID converter version 1.50, by the orvo developers.\n");
-  c.options = parse_options(s, argc, argv);
-  ConvertOptions& o = c.options;
-  if (o.source_name.empty()) fatal_error(1, "Error: 入力ファイルが指定されていません。\n");
+}  // namespace
 
-  c.source = resolve_names(s, o, ".ZMD", ".MID");
-  check_header(c.source, o.source_name, s.err);
+void report_banner(ErrorStream& err) {
+  report(err, "ZMD(V2) to MID converter version 1.50, by the orvo developers.\n");
+}
+
+void report_completed(ErrorStream& err) {
+  const char* completed = "Completed.\n";
+  report_final(err, completed, completed);
+}
+
+std::string first_line(const std::string& message) {
+  size_t start = 0;
+  while (start < message.size() && (message[start] == '\n' || message[start] == '\r')) ++start;
+  const size_t end = message.find('\n', start);
+  return message.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+void convert_song(Session& s, const SongInput& in, const MusicOptions& options, Conversion& c) {
+  c.options = options;
+  c.source = in.image;
+  s.tempo_rounding = options.round_tempo;
+  const MusicOptions& o = c.options;
+
+  check_header(*c.source, in.name, s.err);
   write_mode_lines(s, o);
 
   reset_table(c.tables.sync, kSyncCapacity);
@@ -76,16 +89,16 @@ void convert(Session& s, Conversion& c, int argc, const char* const* argv) {
   c.timing.timebase = 192;
   c.start_offset = o.excl_wait;
 
-  loadsignature(o, c.signature, s.err, s.listings);
+  loadsignature(in.signature, c.signature, s.err);
 
   c.tracks.resize(1);
   c.chunk_sizes.resize(1);
   allocate_track_buffer(c.tracks[0], o.track_buffer_kb);
   int64_t read_offset = 0;
-  makecommon(s, c.timing, c.source, c.tracks[0], c.chunk_sizes[0], read_offset, c.signature,
+  makecommon(s, c.timing, *c.source, c.tracks[0], c.chunk_sizes[0], read_offset, c.signature,
              c.start_offset, o.init_gap);
 
-  c.table = read_track_table(c.source, read_offset);
+  c.table = read_track_table(*c.source, read_offset);
   const int n = static_cast<int>(c.table.size());
   c.tracks.resize(static_cast<size_t>(n) + 1);
   c.chunk_sizes.resize(static_cast<size_t>(n) + 1);
@@ -96,14 +109,10 @@ void convert(Session& s, Conversion& c, int argc, const char* const* argv) {
   for (int k = 1; k <= n; ++k) convert_one_track(s, c, k);
 
   run_passes(s, c);
-  write_midi_file(s, c);
-  report(s.err, "Completed.\n");
 }
 
-}  // namespace
-
 void convert_one_track(Session& s, Conversion& c, int k) {
-  const ConvertOptions& o = c.options;
+  const MusicOptions& o = c.options;
   const TrackEntry& entry = c.table[static_cast<size_t>(k) - 1];
   TrackInputs in;
   in.track_index = k - 1;
@@ -123,36 +132,8 @@ void convert_one_track(Session& s, Conversion& c, int k) {
   TrackBuffer& tb = c.tracks[static_cast<size_t>(k)];
   allocate_track_buffer(tb, o.track_buffer_kb);
   int64_t offset = entry.start;
-  convert_track(s, c.source, tb, c.chunk_sizes[static_cast<size_t>(k)], offset, in, c.tables,
+  convert_track(s, *c.source, tb, c.chunk_sizes[static_cast<size_t>(k)], offset, in, c.tables,
                 c.do_times[static_cast<size_t>(k) - 1], c.loop_times[static_cast<size_t>(k) - 1]);
-}
-
-int run_orvo(const Console& console, int argc, const char* const* argv, PassTimes* times,
-             FolderListings* listings) {
-  auto session = std::make_unique<Session>();
-  Session& s = *session;
-  s.console = console;
-  s.err.file = console.err;
-  s.err.utf8 = console.err_utf8;
-  s.pass_times = times;
-  s.listings = listings;
-  int status = 0;
-  try {
-    auto conversion = std::make_unique<Conversion>();
-    convert(s, *conversion, argc, argv);
-  } catch (const ProcessExit& e) {
-    report_bytes(s.err, s.err.utf8 ? e.message_utf8 : e.message);
-    status = e.status;
-  } catch (const std::bad_alloc&) {
-    report(s.err, "malloc failed.\n");
-    status = 10;
-  } catch (const std::exception& e) {
-    // Nothing should get here; if something does, say so instead of aborting.
-    report(s.err, "Error: %s\n", e.what());
-    status = 1;
-  }
-  close_error_stream(s.err);
-  return status;
 }
 
 }  // namespace orvo

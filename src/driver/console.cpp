@@ -1,4 +1,4 @@
-#include "run/console.h"
+#include "driver/console.h"
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -73,32 +73,41 @@ void write_text(std::FILE* stream, std::string_view cp932, bool utf8) {
   }
 }
 
-void redirect_error_stream(ErrorStream& err, const char* name) {
+namespace {
+
+void write_to_sink(void* user, std::string_view cp932, std::string_view utf8) {
+  const StreamSink& sink = *static_cast<const StreamSink*>(user);
+  if (sink.file == nullptr) return;
+  const std::string_view text = sink.utf8 ? utf8 : cp932;
+  std::fwrite(text.data(), 1, text.size(), sink.file);
+  std::fflush(sink.file);
+}
+
+}  // namespace
+
+void attach_sink(ErrorStream& err, StreamSink& sink) {
+  err.sink = MessageSink{&sink, write_to_sink};
+  err.encodings = sink.utf8 ? kMessagesUtf8 : kMessagesCp932;
+}
+
+void redirect_error_stream(ErrorStream& err, StreamSink& sink, const char* name) {
   std::FILE* file = std::fopen(name, "w");
   if (file == nullptr) return;  // messages keep going where they went
   std::setvbuf(file, nullptr, _IONBF, 0);
-  close_error_stream(err);
-  err.file = file;
-  err.owned = true;
-  err.utf8 = false;  // files get the CP932 bytes
+  close_sink(err, sink);
+  sink.file = file;
+  sink.owned = true;
+  sink.utf8 = false;  // files get the CP932 bytes
+  attach_sink(err, sink);
 }
 
-void flush_error_stream(ErrorStream& err) {
-  if (err.held.empty()) return;
-  if (err.file != nullptr) {
-    std::fwrite(err.held.data(), 1, err.held.size(), err.file);
-    std::fflush(err.file);
-  }
-  err.held.clear();
-}
-
-void close_error_stream(ErrorStream& err) {
+void close_sink(ErrorStream& err, StreamSink& sink) {
   flush_error_stream(err);
-  if (err.owned && err.file != nullptr) {
-    std::fclose(err.file);
-    err.file = nullptr;
+  if (sink.owned && sink.file != nullptr) {
+    std::fclose(sink.file);
+    sink.file = nullptr;
   }
-  err.owned = false;
+  sink.owned = false;
 }
 
 }  // namespace orvo

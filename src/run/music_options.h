@@ -1,12 +1,12 @@
-// The parsed command line of one run: the switches and the file names.
+// The switches that shape the music of a conversion, with the command line's
+// defaults.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace orvo {
 
-struct ConvertOptions {
+struct MusicOptions {
   int32_t track_buffer_kb = 16;  // -t: initial size of every track buffer
   uint8_t timer_a = 0;           // -A: tempo commands in tracks use TIMER-A units
   int8_t init_gap = -1;          // -I[n]: -1 none, else ticks between init events
@@ -20,9 +20,6 @@ struct ConvertOptions {
   int8_t fade_speed = 10;        // -F: fade-out speed after the unrolled loop
   int32_t fade_delay = 0;        // -D: ticks before the fade-out starts
   uint8_t round_tempo = 0;       // -U: tempo values rounded to nearest
-  std::string source_name;       // first plain argument, or "-" for standard input
-  std::string dest_name;         // -o, -c ("-" = standard output)
-  std::string signature_name;    // -g
 };
 
 }  // namespace orvo

@@ -1,9 +1,11 @@
-// The console streams of one run, and the error stream every message goes to.
+// The console streams of a program run, and where its messages go.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "run/error_stream.h"
 
 namespace orvo {
 
@@ -33,31 +35,30 @@ std::string locale_codeset(const char* lc_all, const char* lc_ctype, const char*
 // UTF-8 (in any case, with or without the "-").
 bool wants_utf8(bool terminal, const char* codeset);
 
-// The error stream: the console's error stream until -e names a file. The
-// stream itself is unbuffered; messages reach it a line at a time (or every
-// few kilobytes of a long line of markers), so a track that prints millions
-// of markers does not make millions of writes.
-struct ErrorStream {
-  std::FILE* file = nullptr;
-  bool owned = false;  // -e: the stream is a file this run opened
-  bool utf8 = false;   // the stream is a UTF-8 terminal: messages are formatted in UTF-8
-  std::string held;    // the end of the current line, not yet written
-};
-
-// Writes what the error stream holds back.
-void flush_error_stream(ErrorStream& err);
+// Switches a stream to binary mode where the platform translates line ends.
+void set_binary_mode(std::FILE* stream);
 
 // Writes CP932 bytes to a stream, converted to UTF-8 when `utf8` is set.
 void write_text(std::FILE* stream, std::string_view cp932, bool utf8);
 
-// Switches a stream to binary mode where the platform translates line ends.
-void set_binary_mode(std::FILE* stream);
+// Where a program's messages go: the console's error stream until -e names
+// a file. The stream itself is unbuffered; the error stream hands it text a
+// line at a time (or every few kilobytes of a long line of markers), so a
+// track that prints millions of markers does not make millions of writes.
+struct StreamSink {
+  std::FILE* file = nullptr;
+  bool owned = false;  // -e: the stream is a file this run opened
+  bool utf8 = false;   // the stream is a UTF-8 terminal: messages are formatted in UTF-8
+};
 
-// Reopens the error stream on a file (-e). When the file cannot be opened the
-// stream stays as it was.
-void redirect_error_stream(ErrorStream& err, const char* name);
+// Makes `err` write to `sink`, in the encoding the sink takes.
+void attach_sink(ErrorStream& err, StreamSink& sink);
 
-// Writes what is held back, then closes a file the error stream owns.
-void close_error_stream(ErrorStream& err);
+// Reopens the error stream on a file (-e): what was written so far stays
+// where it went. When the file cannot be opened the stream stays as it was.
+void redirect_error_stream(ErrorStream& err, StreamSink& sink, const char* name);
+
+// Hands on what is held back, then closes a file the sink owns.
+void close_sink(ErrorStream& err, StreamSink& sink);
 
 }  // namespace orvo

@@ -1,11 +1,11 @@
-// The entry point of one conversion and the driver's working state.
+// The working state of one conversion: everything it owns from the loaded
+// source to the finished chunks.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
-#include "driver/options.h"
+#include "run/music_options.h"
 #include "run/session.h"
 #include "signature/signature.h"
 #include "smf/track_buffer.h"
@@ -16,18 +16,9 @@
 
 namespace orvo {
 
-// Runs one whole conversion, as the command line describes it, on the given
-// console streams. Returns the exit status; never ends the process. With
-// `times`, the seconds spent in each post-conversion pass are added there;
-// with `listings`, folders are listed through that cache, which a batch of
-// conversions shares.
-int run_orvo(const Console& console, int argc, const char* const* argv,
-             PassTimes* times = nullptr, FolderListings* listings = nullptr);
-
-// Everything the driver owns for the length of a run.
 struct Conversion {
-  ConvertOptions options;
-  ZmdImage source;
+  MusicOptions options;                // -J changes loop_count and fade_delay per track
+  const ZmdImage* source = nullptr;    // the song, owned by the caller
   SignatureData signature;
   TimingRecord timing;
   int32_t start_offset = 0;            // clock at which performance tracks begin
@@ -45,8 +36,5 @@ void convert_one_track(Session& s, Conversion& c, int k);
 // -J: re-converts every looped track with a loop count and fade delay that
 // make all loops end at the same clock.
 void adjust_loops(Session& s, Conversion& c);
-
-// Writes the header chunk and every track chunk to the destination.
-void write_midi_file(Session& s, const Conversion& c);
 
 }  // namespace orvo

@@ -1,4 +1,4 @@
-#include "run/file_lookup.h"
+#include "driver/file_lookup.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

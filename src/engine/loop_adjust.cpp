@@ -1,10 +1,10 @@
 // -J: fits every track's [do]..[loop] unrolling to the longest looped track.
-#include "driver/loop_adjust.h"
+#include "engine/loop_adjust.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "engine/conversion.h"
 #include "passes/synchronise.h"
 #include "run/messages.h"
 #include "run/pass_times.h"
@@ -40,7 +40,7 @@ LoopFit fit_loop(int64_t longest, int32_t do_time, int32_t loop_time, int32_t lo
 }
 
 void adjust_loops(Session& s, Conversion& c) {
-  ConvertOptions& o = c.options;
+  MusicOptions& o = c.options;
   const int32_t given_loops = o.loop_count;
   const int32_t given_delay = o.fade_delay;
   const int n = static_cast<int>(c.table.size());
