@@ -1,6 +1,8 @@
 # make        release build of the orvo and orvo-batch executables
 # make run    build, then convert the bundled demo song to demo.mid
-# make test   build with warnings as errors and sanitizers, run every test
+# make test   build with warnings as errors and sanitizers, run every test; then
+#             install the release build into a temporary prefix and build the C
+#             example against it
 # make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
 # make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
@@ -29,10 +31,11 @@ run: release
 	./$(BUILD)/orvo -c examples/demo.zmd > demo.mid
 	@echo "demo.mid written"
 
-test:
+test: release
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DORVO_TESTS=ON -DORVO_WERROR=ON -DORVO_SANITIZE=ON
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS)
+	tests/install/run.sh $(BUILD)
 
 # New inputs go to a scratch corpus; fuzz/corpus holds the seeds (the demo
 # song and the regression inputs). A conversion is bounded but may take over
