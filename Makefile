@@ -23,9 +23,10 @@ release:
 
 bench:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default orvo_api_bench
 	./$(BUILD)/orvo_bench
 	./$(BUILD)/orvo_batch_bench
+	./$(BUILD)/orvo_api_bench
 
 run: release
 	./$(BUILD)/orvo -c examples/demo.zmd > demo.mid
