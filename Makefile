@@ -3,7 +3,8 @@
 # make test   build with warnings as errors and sanitizers, run every test; then
 #             install the release build into a temporary prefix and build the C
 #             example against it
-# make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
+# make fuzz   build the libFuzzer targets with clang and run the whole-run one (FUZZ_SECONDS, default 60)
+# make fuzz-long  run both targets at once, on every core, for FUZZ_SECONDS
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
 # make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
 
@@ -13,7 +14,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all release run test fuzz demo bench clean
+.PHONY: all release run test fuzz fuzz-build fuzz-long demo bench clean
 
 all: release
 
@@ -38,16 +39,29 @@ test: release
 	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS)
 	tests/install/run.sh $(BUILD)
 
-# New inputs go to a scratch corpus; fuzz/corpus holds the seeds (the demo
-# song and the regression inputs). A conversion is bounded but may take over
-# a minute with sanitizers (79 tracks at their command bound, 4.5 s in a
-# release build), hence the generous per-input timeout.
-fuzz:
+# New inputs go to a scratch corpus; fuzz/corpus and fuzz/corpus_api hold
+# the seeds (the demo song, small generated songs and the regression
+# inputs). The fuzz build scales every bound down by 1000, so an input at a
+# bound ends in milliseconds even under the sanitizers.
+FUZZ_FLAGS = -timeout=60 -rss_limit_mb=4096 -dict=fuzz/zmd.dict -print_final_stats=1
+
+fuzz-build:
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_FUZZ=ON
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target orvo_fuzz
-	mkdir -p $(FUZZ_BUILD)/corpus
-	./$(FUZZ_BUILD)/orvo_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=300 -rss_limit_mb=4096 \
-	  -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/corpus
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target orvo_fuzz orvo_fuzz_api
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/corpus_api
+
+fuzz: fuzz-build
+	./$(FUZZ_BUILD)/orvo_fuzz -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) $(FUZZ_BUILD)/corpus fuzz/corpus
+
+# Both targets at once, each on half the cores (at least one), for
+# FUZZ_SECONDS; new inputs are merged into the scratch corpora.
+FUZZ_FORKS = $(shell n=$$(( $(JOBS) / 2 )); [ $$n -ge 1 ] && echo $$n || echo 1)
+fuzz-long: fuzz-build
+	./$(FUZZ_BUILD)/orvo_fuzz -fork=$(FUZZ_FORKS) -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) \
+	  $(FUZZ_BUILD)/corpus fuzz/corpus > $(FUZZ_BUILD)/fuzz-long.log 2>&1 & \
+	./$(FUZZ_BUILD)/orvo_fuzz_api -fork=$(FUZZ_FORKS) -max_total_time=$(FUZZ_SECONDS) $(FUZZ_FLAGS) \
+	  $(FUZZ_BUILD)/corpus_api fuzz/corpus_api > $(FUZZ_BUILD)/fuzz-long-api.log 2>&1; \
+	wait; tail -n 3 $(FUZZ_BUILD)/fuzz-long.log $(FUZZ_BUILD)/fuzz-long-api.log
 
 demo:
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DORVO_TESTS=ON

@@ -142,6 +142,13 @@ TEST(Conductor, ExclusiveWithoutLeadingF0OrEmpty) {
             with_end({0x00, 0xF0, 0x02, 0x41, 0x10}));
 }
 
+// Found by fuzzing the library: a byte of 0x80 or more inside a message was
+// copied into the file, where only data bytes may stand.
+TEST(Conductor, ExclusiveBytesAboveSevenBitsAreHeldAt7F) {
+  EXPECT_EQ(run_common(ZmdBuilder().exclusive({0xF0, 0x41, 0xD7, 0xF7, 0xF0, 0x42, 0x90}).build())->events,
+            with_end({0x00, 0xF0, 0x03, 0x41, 0x7F, 0xF7, 0x00, 0xF0, 0x02, 0x42, 0x7F}));
+}
+
 TEST(Conductor, StartOffsetRoundsExclusiveTimeAndInitSequenceToAWholeNote) {
   const Bytes two{0xF0, 0x41, 0xF7, 0xF0, 0x42, 0xF7};
   EXPECT_EQ(run_common(ZmdBuilder().exclusive(two).build(), 0)->start, 0);

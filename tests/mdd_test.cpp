@@ -100,6 +100,13 @@ TEST_F(MddFile, ValueF7EndsTheMessageEvenAsItsFirstByte) {
   EXPECT_EQ(wait_, 6);
 }
 
+// A message byte of 0x80 or more is no data byte: held at 0x7F, as in the
+// track's exclusive messages.
+TEST_F(MddFile, BytesAboveSevenBitsAreHeldAt7F) {
+  put("SONG.MDD", "F0 41 90 FF F7\r");
+  EXPECT_EQ(load("SONG", 10), (Bytes{10, 0xF0, 4, 0x41, 0x7F, 0x7F, 0xF7}));
+}
+
 TEST_F(MddFile, UnfinishedMessageAtTheEndIsDropped) {
   put("A.MDD", "F0 01 F7");
   EXPECT_EQ(load("A", 10), Bytes{});

@@ -1,14 +1,17 @@
 // The error stream of one conversion: every message it writes, in the
 // encodings its reader wants, either kept in memory or handed a line at a
-// time to the client that shows them. A conversion writes at most
-// kMessageLineBound lines; what a hostile file makes it say beyond that is
-// counted, not kept, and one line before the last says how much was left out.
+// time to the client that shows them. A conversion writes at most 10,000
+// lines (the bound of run/bounds.h); what a hostile file makes it say beyond
+// that is counted, not kept, and one line before the last says how much was
+// left out.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "run/bounds.h"
 
 namespace orvo {
 
@@ -17,10 +20,6 @@ enum MessageEncoding : unsigned {
   kMessagesCp932 = 1,  // the bytes pipes and files get
   kMessagesUtf8 = 2,   // for a UTF-8 terminal or API
 };
-
-// Lines one conversion writes at most before it leaves the rest out. The
-// final line ("Completed." or the fatal error) is always written after them.
-constexpr uint64_t kMessageLineBound = 10000;
 
 // A client's receiver of finished text: called with each finished line (or
 // every few kilobytes of a long one), in both encodings the stream formats;
@@ -35,7 +34,7 @@ struct ErrorStream {
   MessageSink sink;                     // when set, finished text goes there, else it is kept
   std::string cp932;                    // kept text, or the end of a line not yet handed on
   std::string utf8;                     // the same in UTF-8
-  uint64_t line_bound = kMessageLineBound;
+  uint64_t line_bound = kBounds.message_lines;  // lines written before the rest is left out
   uint64_t lines = 0;                   // lines written, each ended by a line break
   uint64_t omitted_breaks = 0;          // line breaks of the text left out
   bool omitted_open = false;            // the text left out ends inside a line

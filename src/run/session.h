@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "run/bounds.h"
 #include "run/companions.h"
 #include "run/error_stream.h"
 #include "run/pass_times.h"
@@ -26,6 +27,7 @@ struct Session {
   RenderState render;                                  // note renderer and modulation generator
   PassTimes* pass_times = nullptr;                     // the benchmark's timing of the passes
   MddResolver mdd;                                     // common command 0x62: the client's MDD files
+  Bounds bounds = kBounds;                             // where endless data is cut off
 };
 
 // Sets all channel init flags to 0.

@@ -14,14 +14,6 @@ namespace orvo {
 
 namespace {
 
-// Bounds on data that would never end: a track stops once it has run this
-// many commands, reached this clock, or written a chunk this large, or once
-// the song's synchronisation, tempo or mark records fill a table this long.
-constexpr int64_t kMaxCommands = 10'000'000;
-constexpr int32_t kMaxTrackTime = 0x0FF00000;
-constexpr size_t kMaxChunkBytes = 16 * 1024 * 1024;
-constexpr size_t kMaxRecords = 1'000'000;
-
 constexpr size_t kSyncRoom = 2048;  // room for the waits the synchronisation inserts
 constexpr uint8_t kTrackNameMeta = 0x03;
 
@@ -83,10 +75,12 @@ void start_track(Track& t) {
   reset_controller_memory(t.s);
 }
 
+// The session's bounds on data that would never end.
 bool out_of_bounds(const Track& t) {
-  return t.commands >= kMaxCommands || t.st.absTime >= kMaxTrackTime ||
-         t.tb.pos > kMaxChunkBytes || t.tables.sync.items.size() >= kMaxRecords ||
-         t.tables.tempo.items.size() >= kMaxRecords || t.tables.mark.items.size() >= kMaxRecords;
+  const Bounds& b = t.s.bounds;
+  return t.commands >= b.track_commands || t.st.absTime >= b.track_clock ||
+         t.tb.pos > b.chunk_bytes || t.tables.sync.items.size() >= b.records ||
+         t.tables.tempo.items.size() >= b.records || t.tables.mark.items.size() >= b.records;
 }
 
 bool fade_out_ended(const FadeState& f) { return f.state == -1 && f.scale <= 0; }

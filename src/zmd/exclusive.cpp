@@ -1,4 +1,5 @@
 // Common command 0x18: blocks of exclusive messages.
+#include "smf/events.h"
 #include "smf/vlq.h"
 #include "zmd/conductor.h"
 
@@ -30,7 +31,11 @@ void exclusive_block(TrackBuffer& tb, const ZmdImage& img, int64_t& p, int32_t w
     if (zbyte(img, q) == 0xF7) ++q;
     const int32_t length = static_cast<int32_t>(q - body);
     tb.pos += write_vlq(write_ptr(tb), length);
-    for (int64_t i = body; i < q; ++i) tb.bytes[tb.pos++] = zbyte(img, i);
+    // Every byte but the closing F7 must be a data byte.
+    for (int64_t i = body; i < q; ++i) {
+      const uint8_t b = zbyte(img, i);
+      tb.bytes[tb.pos++] = b == 0xF7 && i == q - 1 ? b : exclusive_data_byte(b);
+    }
     remaining -= length + leading_f0;
   } while (remaining > 0);
   p = q;

@@ -8,6 +8,7 @@
 #include "run/exit.h"
 #include "run/file_names.h"
 #include "run/messages.h"
+#include "smf/events.h"
 #include "smf/vlq.h"
 
 namespace orvo {
@@ -76,9 +77,10 @@ void emit_message(TrackBuffer& tb, const MessageBuffer& msg, int32_t wait) {
   tb.pos += write_vlq(write_ptr(tb), std::clamp(wait, 0, kVlqMax));
   tb.bytes[tb.pos++] = status;
   tb.pos += write_vlq(write_ptr(tb), static_cast<int32_t>(length));
-  std::copy(msg.bytes.begin() + 1, msg.bytes.begin() + static_cast<std::ptrdiff_t>(msg.count),
-            tb.bytes.begin() + static_cast<std::ptrdiff_t>(tb.pos));
-  tb.pos += length;
+  // Data bytes up to the closing F7 (a message ends at its first F7, so an
+  // escaped one is that F7 alone).
+  for (size_t i = 1; i + 1 < msg.count; ++i) tb.bytes[tb.pos++] = exclusive_data_byte(msg.bytes[i]);
+  if (msg.count > 1) tb.bytes[tb.pos++] = msg.bytes[msg.count - 1];
 }
 
 int hex_digit(uint8_t c) {
