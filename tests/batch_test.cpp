@@ -210,6 +210,15 @@ TEST_F(Batch, Utf8NamesStayReadable) {
   EXPECT_NE(read_file("u.log").find("==> 曲/壊.zmd <==\n"), std::string::npos);
 }
 
+// The summary shows a failure's error, not the last line of its messages: a
+// version-3 song's error has two more lines after it.
+TEST_F(Batch, SummaryShowsTheFirstLineOfTheError) {
+  put("v3.zmd", test::ZmdBuilder().version(0x30).build());
+  const RunResult r = run_batch_inprocess({"v3.zmd"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "converted 0, skipped 0, failed 1\n  v3.zmd: status 1: Error: Z-MUSIC V3 のデータは変換出来ません。\n");
+}
+
 TEST_F(Batch, CommandLine) {
   music_tree();
   for (const auto& [group, letter] : std::vector<std::pair<std::string, std::string>>{

@@ -75,6 +75,14 @@ TEST_F(Cli, ErrorFileReceivesEverythingAfterTheSwitch) {
             sjis("ドライバの送る初期化コードを埋め込みます。\n") + "TITLE:t\nMIDI ch 01 converting...done.\nCompleted.\n");
 }
 
+// --version says only that, as version switches do: no banner.
+TEST_F(Cli, VersionAloneWritesNothingElse) {
+  const RunResult r = run_executable(dir.path().string(), {"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "orvo 1.50\n");
+  EXPECT_EQ(r.err, "");
+}
+
 TEST_F(Cli, MessagesAreShiftJisBytes) {
   write_file(dir.file("v3.zmd"), test::ZmdBuilder().version(0x30).build());
   const RunResult r = run_executable(dir.path().string(), {"v3.zmd"});
