@@ -81,14 +81,6 @@ std::string format_text(const char* format, ...) {
   return text;
 }
 
-std::string format_text_utf8(const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  std::string text = format_message_utf8(format, args);
-  va_end(args);
-  return text;
-}
-
 namespace {
 
 // What a message would write, without formatting it: its line breaks and
@@ -181,10 +173,9 @@ void report_text(ErrorStream& err, const char* text) {
 
 void report_final(ErrorStream& err, std::string_view cp932, std::string_view utf8) {
   if (const uint64_t left_out = omitted_lines(err); left_out > 0) {
-    const char* notice = "メッセージが多すぎるため、以降の %d 行を省略しました。\n";
     const int count = static_cast<int>(std::min<uint64_t>(left_out, INT_MAX));
-    append_unbounded(err, (err.encodings & kMessagesCp932) != 0 ? format_text(notice, count) : "",
-                     (err.encodings & kMessagesUtf8) != 0 ? format_text_utf8(notice, count) : "");
+    const std::string notice = format_text("メッセージが多すぎるため、以降の %d 行を省略しました。\n", count);
+    append_unbounded(err, notice, (err.encodings & kMessagesUtf8) != 0 ? cp932_to_utf8(notice) : "");
     err.omitted_breaks = 0;
     err.omitted_open = false;
   }

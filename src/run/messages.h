@@ -23,9 +23,8 @@ std::string format_message(const char* format, std::va_list args);
 // from the song).
 std::string format_message_utf8(const char* format, std::va_list args);
 
-// The same with the arguments given directly.
+// format_message with the arguments given directly.
 std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string format_text_utf8(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Writes a formatted message to the error stream. Once the stream has
 // written its bound of lines, the message is only counted.
