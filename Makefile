@@ -6,14 +6,19 @@
 # make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
 # make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
+# make web        the page: the engine in WebAssembly (emscripten) and the static
+#                 files, in build-web/site/ (runs npm ci in web/ when needed)
+# make serve-web  build the page, then serve it on http://127.0.0.1:8068/ (WEB_PORT)
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+WEB_BUILD  ?= build-web
+WEB_PORT   ?= 8068
 
-.PHONY: all release run test fuzz demo bench clean
+.PHONY: all release run test fuzz demo bench clean web serve-web
 
 all: release
 
@@ -53,5 +58,16 @@ demo:
 	cmake --build $(TEST_BUILD) -j $(JOBS) --target make_demo
 	./$(TEST_BUILD)/tests/make_demo examples/demo.zmd
 
+# ---- The page (web/) ----
+web/node_modules/.package-lock.json: web/package.json web/package-lock.json
+	cd web && npm ci --no-audit --no-fund
+
+web: web/node_modules/.package-lock.json
+	$(MAKE) -f web/wasm.mk WEB_BUILD=$(WEB_BUILD) -j $(JOBS)
+	node web/build.mjs $(WEB_BUILD)/wasm $(WEB_BUILD)/site
+
+serve-web: web
+	node web/serve.mjs $(WEB_BUILD)/site $(WEB_PORT)
+
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) demo.mid
+	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) demo.mid
