@@ -9,6 +9,8 @@
 # make web        the page: the engine in WebAssembly (emscripten) and the static
 #                 files, in build-web/site/ (runs npm ci in web/ when needed)
 # make serve-web  build the page, then serve it on http://127.0.0.1:8068/ (WEB_PORT)
+# make test-web   the page's tests: its rules under Node, then the page in headless
+#                 chromium against the native orvo
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
@@ -18,7 +20,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 WEB_BUILD  ?= build-web
 WEB_PORT   ?= 8068
 
-.PHONY: all release run test fuzz demo bench clean web serve-web
+.PHONY: all release run test fuzz demo bench clean web serve-web test-web
 
 all: release
 
@@ -41,6 +43,7 @@ test: release
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS)
 	tests/install/run.sh $(BUILD)
+	$(MAKE) test-web
 
 # New inputs go to a scratch corpus; fuzz/corpus holds the seeds (the demo
 # song and the regression inputs). A conversion is bounded but may take over
@@ -68,6 +71,17 @@ web: web/node_modules/.package-lock.json
 
 serve-web: web
 	node web/serve.mjs $(WEB_BUILD)/site $(WEB_PORT)
+
+# The test's songs and the native timing, against the release liborvo.a.
+$(WEB_BUILD)/orvo_web_fixtures: web/test/fixtures.cpp bench/songs.cpp tests/support/zmd_builder.cpp $(BUILD)/liborvo.a
+	@mkdir -p $(WEB_BUILD)
+	$(CXX) -std=c++20 -O2 -Iinclude -Isrc -Itests -Ibench $(filter %.cpp,$^) $(BUILD)/liborvo.a -o $@
+
+test-web: release web
+	$(MAKE) $(WEB_BUILD)/orvo_web_fixtures
+	cd web && node --test test/unit.test.mjs
+	ORVO=$(BUILD)/orvo FIXTURES=$(WEB_BUILD)/orvo_web_fixtures SITE=$(WEB_BUILD)/site SHOTS=$(WEB_BUILD) \
+	  node --test --test-concurrency=1 web/test/browser.test.mjs
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) demo.mid
