@@ -10,7 +10,7 @@
 #                 files, in build-web/site/ (runs npm ci in web/ when needed)
 # make serve-web  build the page, then serve it on http://127.0.0.1:8068/ (WEB_PORT)
 # make test-web   the page's tests: its rules under Node, then the page in headless
-#                 chromium against the native orvo
+#                 chromium and Firefox against the native orvo
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
@@ -81,7 +81,7 @@ test-web: release web
 	$(MAKE) $(WEB_BUILD)/orvo_web_fixtures
 	cd web && node --test test/unit.test.mjs
 	ORVO=$(BUILD)/orvo FIXTURES=$(WEB_BUILD)/orvo_web_fixtures SITE=$(WEB_BUILD)/site SHOTS=$(WEB_BUILD) \
-	  node --test --test-concurrency=1 web/test/browser.test.mjs
+	  node --test --test-concurrency=1 web/test/browser.test.mjs web/test/firefox.test.mjs
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) demo.mid

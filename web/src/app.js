@@ -315,7 +315,7 @@ function wireInput() {
   drop.addEventListener('drop', async (e) => {
     e.preventDefault();
     drop.classList.remove('over');
-    addFiles(await fromDrop(e.dataTransfer)).catch(showInputError);
+    try { await addFiles(await fromDrop(e.dataTransfer)); } catch (err) { showInputError(err); }
   });
   for (const id of ['pick-files', 'pick-folder']) {
     $(id).addEventListener('change', async (e) => {
