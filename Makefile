@@ -7,14 +7,21 @@
 # make fuzz-long  run both targets at once, on every core, for FUZZ_SECONDS
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
 # make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
+# make web        the page: the engine in WebAssembly (emscripten) and the static
+#                 files, in build-web/site/ (runs npm ci in web/ when needed)
+# make serve-web  build the page, then serve it on http://127.0.0.1:8068/ (WEB_PORT)
+# make test-web   the page's tests: its rules under Node, then the page in headless
+#                 chromium and Firefox against the native orvo
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+WEB_BUILD  ?= build-web
+WEB_PORT   ?= 8068
 
-.PHONY: all release run test fuzz fuzz-build fuzz-long demo bench clean
+.PHONY: all release run test fuzz fuzz-build fuzz-long demo bench clean web serve-web test-web
 
 all: release
 
@@ -38,6 +45,7 @@ test: release
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS)
 	tests/install/run.sh $(BUILD)
+	$(MAKE) test-web
 
 # New inputs go to a scratch corpus; fuzz/corpus and fuzz/corpus_api hold
 # the seeds (the demo song, small generated songs and the regression
@@ -68,5 +76,27 @@ demo:
 	cmake --build $(TEST_BUILD) -j $(JOBS) --target make_demo
 	./$(TEST_BUILD)/tests/make_demo examples/demo.zmd
 
+# ---- The page (web/) ----
+web/node_modules/.package-lock.json: web/package.json web/package-lock.json
+	cd web && npm ci --no-audit --no-fund
+
+web: web/node_modules/.package-lock.json
+	$(MAKE) -f web/wasm.mk WEB_BUILD=$(WEB_BUILD) -j $(JOBS)
+	node web/build.mjs $(WEB_BUILD)/wasm $(WEB_BUILD)/site
+
+serve-web: web
+	node web/serve.mjs $(WEB_BUILD)/site $(WEB_PORT)
+
+# The test's songs and the native timing, against the release liborvo.a.
+$(WEB_BUILD)/orvo_web_fixtures: web/test/fixtures.cpp bench/songs.cpp tests/support/zmd_builder.cpp $(BUILD)/liborvo.a
+	@mkdir -p $(WEB_BUILD)
+	$(CXX) -std=c++20 -O2 -Iinclude -Isrc -Itests -Ibench $(filter %.cpp,$^) $(BUILD)/liborvo.a -o $@
+
+test-web: release web
+	$(MAKE) $(WEB_BUILD)/orvo_web_fixtures
+	cd web && node --test test/unit.test.mjs
+	ORVO=$(BUILD)/orvo FIXTURES=$(WEB_BUILD)/orvo_web_fixtures SITE=$(WEB_BUILD)/site SHOTS=$(WEB_BUILD) \
+	  node --test --test-concurrency=1 web/test/browser.test.mjs web/test/firefox.test.mjs
+
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) demo.mid
+	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) demo.mid

@@ -1,13 +1,14 @@
-// UTF-8 to CP932: a strict UTF-8 decoder feeding a binary search in the
-// generated table of CP932 codes (run/cp932_table.inc); CP932 to UTF-8: a
-// binary search in the generated table of characters (run/cp932_decode.inc).
+// UTF-8 to CP932 and back through two tables indexed by character: one by
+// code point, one by CP932 code. Both are built while compiling from the
+// generated lists of pairs (run/cp932_table.inc, run/cp932_decode.inc), so
+// that a lookup is two loads and the program holds only the paged tables,
+// which compress far better than the lists.
 #include "run/cp932.h"
 
 #include "run/file_names.h"
 
-#include <algorithm>
+#include <array>
 #include <cstdint>
-#include <iterator>
 
 namespace orvo {
 namespace {
@@ -29,6 +30,73 @@ struct Cp932Char {
 constexpr Cp932Char kDecodeTable[] = {
 #include "run/cp932_decode.inc"
 };
+
+// A map from 16-bit keys to 16-bit values that are never 0, in pages of 256
+// values: the key's high byte picks a page and its low byte the value. High
+// bytes without any key share the empty page 0.
+template <size_t kPages>
+struct PagedTable {
+  std::array<uint8_t, 256> page_of{};
+  std::array<std::array<uint16_t, 256>, kPages> values{};
+
+  // The value of `key`, or -1 when it has none.
+  int32_t find(uint32_t key) const {
+    if (key > 0xFFFF) return -1;
+    const uint16_t value = values[page_of[key >> 8]][key & 0xFF];
+    return value != 0 ? value : -1;
+  }
+};
+
+// The pages a list of pairs needs: one per high byte of its keys, and the
+// empty page.
+template <typename Pair, size_t kCount, typename Key>
+constexpr size_t pages_needed(const Pair (&pairs)[kCount], Key key) {
+  std::array<bool, 256> seen{};
+  size_t pages = 1;
+  for (const Pair& p : pairs) {
+    const size_t high = key(p) >> 8;
+    if (!seen[high]) {
+      seen[high] = true;
+      ++pages;
+    }
+  }
+  return pages;
+}
+
+template <size_t kPages, typename Pair, size_t kCount, typename Key, typename Value>
+constexpr PagedTable<kPages> make_paged(const Pair (&pairs)[kCount], Key key, Value value) {
+  static_assert(kPages <= 256, "a page number is one byte");
+  PagedTable<kPages> table;
+  size_t next = 1;
+  for (const Pair& p : pairs) {
+    const size_t high = key(p) >> 8;
+    if (table.page_of[high] == 0) table.page_of[high] = static_cast<uint8_t>(next++);
+    table.values[table.page_of[high]][key(p) & 0xFF] = value(p);
+  }
+  return table;
+}
+
+constexpr auto kUnicodeOf = [](const Cp932Pair& p) { return p.unicode; };
+constexpr auto kCodeOf = [](const Cp932Pair& p) { return p.code; };
+constexpr auto kCharCodeOf = [](const Cp932Char& c) { return c.code; };
+constexpr auto kCharUnicodeOf = [](const Cp932Char& c) { return c.unicode; };
+
+// CP932 codes by code point.
+constexpr auto kEncode =
+    make_paged<pages_needed(kTable, kUnicodeOf)>(kTable, kUnicodeOf, kCodeOf);
+// Code points by CP932 code.
+constexpr auto kDecode =
+    make_paged<pages_needed(kDecodeTable, kCharCodeOf)>(kDecodeTable, kCharCodeOf, kCharUnicodeOf);
+
+// 0 stands for no value: every pair must map to something else.
+template <typename Pair, size_t kCount, typename Value>
+constexpr bool no_zero_value(const Pair (&pairs)[kCount], Value value) {
+  for (const Pair& p : pairs) {
+    if (value(p) == 0) return false;
+  }
+  return true;
+}
+static_assert(no_zero_value(kTable, kCodeOf) && no_zero_value(kDecodeTable, kCharUnicodeOf));
 
 constexpr uint32_t kInvalid = 0xFFFFFFFF;
 
@@ -74,21 +142,10 @@ uint32_t decode_utf8(std::string_view text, size_t& pos) {
 }
 
 // The CP932 code of a character above ASCII, or -1 when it has none.
-int32_t lookup(uint32_t unicode) {
-  if (unicode > 0xFFFF) return -1;
-  const auto* it = std::lower_bound(std::begin(kTable), std::end(kTable), unicode,
-                                    [](const Cp932Pair& p, uint32_t u) { return p.unicode < u; });
-  if (it == std::end(kTable) || it->unicode != unicode) return -1;
-  return it->code;
-}
+int32_t lookup(uint32_t unicode) { return kEncode.find(unicode); }
 
 // The character of a CP932 code, or -1 when the code has none.
-int32_t lookup_code(uint16_t code) {
-  const auto* it = std::lower_bound(std::begin(kDecodeTable), std::end(kDecodeTable), code,
-                                    [](const Cp932Char& c, uint16_t v) { return c.code < v; });
-  if (it == std::end(kDecodeTable) || it->code != code) return -1;
-  return it->unicode;
-}
+int32_t lookup_code(uint16_t code) { return kDecode.find(code); }
 
 void append_utf8(std::string& out, uint32_t c) {
   if (c < 0x80) {
