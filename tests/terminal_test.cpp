@@ -54,6 +54,12 @@ TEST(Terminal, MessagesAndUsageInUtf8WithNamesAsTheyAreAndTitlesReadAsCp932) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, banner() + "TITLE:夜の曲\nMIDI ch 01 converting...done.\nCompleted.\n");
 
+  // A title whose CP932 bytes happen to be valid UTF-8 is still read as
+  // CP932: "ﾃｽ" is C3 BD, which read as UTF-8 is "ý".
+  test::write_file("kana.zmd", test::ZmdBuilder().title("\xC3\xBD").track(test::kMidi1, {60, 48, 40}).build());
+  r = run_inprocess({"kana.zmd", "-c"}, "", true);
+  EXPECT_EQ(r.err.substr(0, r.err.find("MIDI")), banner() + "TITLE:ﾃｽ\n");
+
   r = run_inprocess({"無い.zmd"}, "", true);
   EXPECT_EQ(r.err, banner() + "無い.zmd\tError: file not found.\n");
   test::write_file("x.zmd", std::string("no song"));

@@ -159,6 +159,19 @@ void report(ErrorStream& err, const char* format, ...) {
   append_message(err, cp932, utf8);
 }
 
+void report_song_text(ErrorStream& err, const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  if (omitting(err)) {
+    count_unformatted(err, format, args);
+    va_end(args);
+    return;
+  }
+  const std::string cp932 = format_message(format, args);
+  va_end(args);
+  append_message(err, cp932, (err.encodings & kMessagesUtf8) != 0 ? cp932_to_utf8(cp932) : "");
+}
+
 void report_text(ErrorStream& err, const char* text) {
   if (omitting(err)) {
     const std::string_view t(text);

@@ -30,6 +30,11 @@ std::string format_text(const char* format, ...) __attribute__((format(printf, 1
 // written its bound of lines, the message is only counted.
 void report(ErrorStream& err, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// Writes a message whose arguments are texts from the song or its files
+// (CP932 bytes): a UTF-8 stream gets them read as CP932 even where their
+// bytes happen to be valid UTF-8 (a title "ﾃｽ" is C3 BD).
+void report_song_text(ErrorStream& err, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
 // Writes a text of the converter's own (UTF-8 in the source) to the error stream.
 void report_text(ErrorStream& err, const char* text);
 

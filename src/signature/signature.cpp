@@ -48,7 +48,7 @@ bool text_value(const char* line, size_t limit, std::string& value, ErrorStream&
   const char* text = line + kTagBytes;
   const int newline = findchar(text, '\n');
   if (newline < 0) {
-    report(err, "%s:data format error.\n", line);
+    report_song_text(err, "%s:data format error.\n", line);
     return false;
   }
   size_t length = static_cast<size_t>(newline);

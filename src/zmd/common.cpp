@@ -49,7 +49,7 @@ void timebase_command(TimingRecord& timing, const ZmdImage& img, int64_t& p, Com
 void text_command(TrackBuffer& tb, const ZmdImage& img, int64_t& p, CommandAt at, uint8_t type,
                   Session* title_to) {
   const std::string text = read_string(img, p, at);
-  if (title_to != nullptr) report(title_to->err, "TITLE:%s\n", text.c_str());
+  if (title_to != nullptr) report_song_text(title_to->err, "TITLE:%s\n", text.c_str());
   ensure_room(tb, meta_room(text.size()));
   tb.pos += put_meta(write_ptr(tb), 0, type, text);
 }
