@@ -7,6 +7,7 @@
 # make fuzz   build the libFuzzer target with clang and run it (FUZZ_SECONDS, default 60)
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
 # make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
+#             (the Python module's figures last)
 
 BUILD      ?= build
 TEST_BUILD ?= build-test
@@ -15,7 +16,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # Debian's Python, whose packages hold pybind11, pytest and mido.
 PYTHON     ?= /usr/bin/python3
-PYTHON_TARGETS = orvo_python orvo_write_songs orvo_smf_check
+PYTHON_TARGETS = orvo_python orvo_write_songs orvo_smf_check orvo_capi_bench
 
 .PHONY: all release python run test fuzz demo bench clean
 
@@ -32,10 +33,11 @@ python: release
 	cmake --build $(BUILD) -j $(JOBS) --target $(PYTHON_TARGETS)
 
 bench:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON -DORVO_PYTHON=ON
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default $(PYTHON_TARGETS)
 	./$(BUILD)/orvo_bench
 	./$(BUILD)/orvo_batch_bench
+	PYTHONPATH=$(BUILD)/python $(PYTHON) bench/python_bench.py $(BUILD)
 
 run: release
 	./$(BUILD)/orvo -c examples/demo.zmd > demo.mid
