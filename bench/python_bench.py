@@ -66,6 +66,7 @@ def ctypes_convert(build, data, switches):
     result = ctypes.c_void_p()
 
     def convert():
+        """One conversion, its result freed."""
         assert lib.orvo_convert(ctypes.byref(song), options, None, ctypes.byref(result)) == 0
         lib.orvo_result_free(result)
     return convert
@@ -89,6 +90,7 @@ def convert_all(songs, threads):
     """Wall time to convert every song on `threads` threads, each taking
     every threads-th song."""
     def work(part):
+        """Converts the songs of one thread."""
         for data in part:
             orvo.convert(data)
 

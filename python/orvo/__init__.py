@@ -74,6 +74,7 @@ def _mdd_finder(mdd):
         return None
     if callable(mdd):
         def find(name):
+            """The callable's answer for the name."""
             data = mdd(os.fsdecode(name))
             return None if data is None else (None, data)
         return find
@@ -81,6 +82,7 @@ def _mdd_finder(mdd):
         raise TypeError("orvo: mdd must be a mapping or a callable, not %s" % type(mdd).__name__)
 
     def find(name):
+        """The mapping's bytes for the name, or None."""
         for key in (os.fsdecode(name), name):
             if key in mdd:
                 data = mdd[key]
