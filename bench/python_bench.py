@@ -90,13 +90,15 @@ def typical_song_times(build, song, switches):
 
 def convert_all(songs, threads):
     """Wall time and process CPU time to convert every song on `threads`
-    threads, each taking every threads-th song."""
-    def work(part):
-        """Converts the songs of one thread."""
-        for data in part:
+    threads, each taking the next song not yet taken."""
+    queue = iter(songs)  # taking the next one holds the interpreter's lock
+
+    def work():
+        """Converts songs until none is left."""
+        for data in queue:
             orvo.convert(data)
 
-    workers = [threading.Thread(target=work, args=(songs[i::threads],)) for i in range(threads)]
+    workers = [threading.Thread(target=work) for _ in range(threads)]
     start, cpu = time.perf_counter(), time.process_time()
     for worker in workers:
         worker.start()
