@@ -2,11 +2,14 @@
 # make run    build, then convert the bundled demo song to demo.mid
 # make test   build with warnings as errors and sanitizers, run every test; then
 #             install the release build into a temporary prefix and build the C
-#             example against it
+#             example against it; then the Python module's tests (pytest) and
+#             the page's tests (make test-web)
+# make python the Python module in the release tree: PYTHONPATH=build/python
 # make fuzz   build the libFuzzer targets with clang and run the whole-run one (FUZZ_SECONDS, default 60)
 # make fuzz-long  run both targets at once, on every core, for FUZZ_SECONDS
 # make demo   regenerate examples/demo.zmd from its recipe (tools/make_demo.cpp)
 # make bench  release build of orvo, orvo-batch and the benchmark programs, then run them
+#             (the Python module's figures last)
 # make web        the page: the engine in WebAssembly (emscripten) and the static
 #                 files, in build-web/site/ (runs npm ci in web/ when needed)
 # make serve-web  build the page, then serve it on http://127.0.0.1:8068/ (WEB_PORT)
@@ -20,8 +23,11 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 WEB_BUILD  ?= build-web
 WEB_PORT   ?= 8068
+# Debian's Python, whose packages hold pybind11, pytest and mido.
+PYTHON     ?= /usr/bin/python3
+PYTHON_TARGETS = orvo_python orvo_write_songs orvo_smf_check orvo_capi_bench
 
-.PHONY: all release run test fuzz fuzz-build fuzz-long demo bench clean web serve-web test-web
+.PHONY: all release python run test fuzz fuzz-build fuzz-long demo bench clean web serve-web test-web
 
 all: release
 
@@ -29,22 +35,31 @@ release:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The Python module is built from the release configuration, never with
+# sanitizers: Python cannot load an instrumented extension.
+python: release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_PYTHON=ON
+	cmake --build $(BUILD) -j $(JOBS) --target $(PYTHON_TARGETS)
+
 bench:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default orvo_api_bench
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON -DORVO_PYTHON=ON
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default orvo_api_bench $(PYTHON_TARGETS)
 	./$(BUILD)/orvo_bench
 	./$(BUILD)/orvo_batch_bench
 	./$(BUILD)/orvo_api_bench
+	PYTHONPATH=$(BUILD)/python $(PYTHON) bench/python_bench.py $(BUILD)
 
 run: release
 	./$(BUILD)/orvo -c examples/demo.zmd > demo.mid
 	@echo "demo.mid written"
 
-test: release
+test: python
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DORVO_TESTS=ON -DORVO_WERROR=ON -DORVO_SANITIZE=ON
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && ctest --output-on-failure -j $(JOBS)
 	tests/install/run.sh $(BUILD)
+	ORVO_BUILD=$(BUILD) PYTHONPATH=$(BUILD)/python PYTHONDONTWRITEBYTECODE=1 \
+	  $(PYTHON) -m pytest -q -p no:cacheprovider python/tests
 	$(MAKE) test-web
 
 # New inputs go to a scratch corpus; fuzz/corpus and fuzz/corpus_api hold
@@ -99,4 +114,4 @@ test-web: release web
 	  node --test --test-concurrency=1 web/test/browser.test.mjs web/test/firefox.test.mjs
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) demo.mid
+	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) build-python demo.mid

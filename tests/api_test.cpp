@@ -138,7 +138,7 @@ TEST(Api, MddFilesComeFromTheResolverAndAreGivenBack) {
   const Bytes song = test::ZmdBuilder().mdd("GS_RESET").track(test::kMidi1, {60, 24, 20}).build();
   MddShelf shelf;
   shelf.files["GS_RESET.MDD"] = "F0 41 10 42 12 40 00 7F 00 41 F7\r\n";
-  const orvo_companions companions{sizeof(orvo_companions), &shelf, shelf_open, shelf_close};
+  const orvo_companions companions{sizeof(orvo_companions), &shelf, shelf_open, shelf_close, nullptr};
   ApiResult r = convert(song, "", "s.zmd", nullptr, &companions);
   ASSERT_EQ(r.status, 0) << r.utf8;
   EXPECT_EQ(shelf.asked, std::vector<std::string>{"GS_RESET.MDD"});
@@ -165,6 +165,40 @@ TEST(Api, MddFilesComeFromTheResolverAndAreGivenBack) {
   r = convert(song, "", "s.zmd", nullptr, &companions);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(shelf.open, 0);
+}
+
+// A client that looks for files as orvo does tells which file it opened:
+// the messages name that file, and a signature file it found but could not
+// read ends the conversion as orvo's does.
+const char* shelf_opened(void*) { return "songs/gs_reset.mdd"; }
+
+TEST(Api, MessagesNameTheCompanionFilesTheCallerOpened) {
+  const Bytes song = test::ZmdBuilder().mdd("GS_RESET").track(test::kMidi1, {60, 24, 20}).build();
+  MddShelf shelf;
+  shelf.files["GS_RESET.MDD"] = "F0 41 10 42 12 40 00 7F 00 41 F7\r\n";
+  orvo_companions companions{sizeof(orvo_companions), &shelf, shelf_open, shelf_close, shelf_opened};
+  ApiResult r = convert(song, "", "s.zmd", nullptr, &companions);
+  ASSERT_EQ(r.status, 0) << r.utf8;
+  EXPECT_NE(r.utf8.find(" MDDファイル[songs/gs_reset.mdd]を読み込みます。\n"), std::string::npos);
+  shelf.files["GS_RESET.MDD"] = "!";
+  r = convert(song, "", "s.zmd", nullptr, &companions);
+  EXPECT_EQ(r.error, "songs/gs_reset.mdd:ファイルが読めません。");
+  companions.struct_size = offsetof(orvo_companions, opened_name);  // an older caller
+  r = convert(song, "", "s.zmd", nullptr, &companions);
+  EXPECT_EQ(r.error, "GS_RESET.MDD:ファイルが読めません。");
+
+  const Bytes plain = generated_song(1);
+  orvo_input input{sizeof(orvo_input), plain.data(), plain.size(), "tune.zmd", nullptr, 0, "Tune.SIG", 1};
+  orvo_result* result = nullptr;
+  EXPECT_EQ(orvo_convert(&input, nullptr, nullptr, &result), 1);
+  EXPECT_STREQ(orvo_result_error(result), "Tune.SIG:読み込みに失敗しました。");
+  EXPECT_NE(std::string(orvo_result_messages(result, ORVO_TEXT_UTF8, nullptr))
+                .find("Tune.SIG:signatureファイルを読み込みます。\n"),
+            std::string::npos);
+  orvo_result_free(result);
+  input.struct_size = offsetof(orvo_input, signature_unreadable);
+  EXPECT_EQ(orvo_convert(&input, nullptr, nullptr, &result), 0);
+  orvo_result_free(result);
 }
 
 TEST(Api, FailuresGiveTheStatusTheErrorLineAndNoMidi) {
@@ -203,7 +237,7 @@ TEST(Api, OptionsTakeTheCommandLinesKeysAndRanges) {
     EXPECT_EQ(orvo_options_set(p, key, value), 0);
   }
   const Bytes song = generated_song(3);
-  orvo_input input{sizeof(orvo_input), song.data(), song.size(), nullptr, nullptr, 0, nullptr};
+  orvo_input input{sizeof(orvo_input), song.data(), song.size(), nullptr, nullptr, 0, nullptr, 0};
   orvo_result* a = nullptr;
   orvo_result* b = nullptr;
   ASSERT_EQ(orvo_convert(&input, o, nullptr, &a), 0);
@@ -224,14 +258,14 @@ TEST(Api, MisuseAndOlderStructs) {
   orvo_result* result = reinterpret_cast<orvo_result*>(&result);
   EXPECT_EQ(orvo_convert(nullptr, nullptr, nullptr, &result), ORVO_ERROR_ARGUMENT);
   EXPECT_EQ(result, nullptr);
-  orvo_input input{sizeof(orvo_input), nullptr, 10, nullptr, nullptr, 0, nullptr};
+  orvo_input input{sizeof(orvo_input), nullptr, 10, nullptr, nullptr, 0, nullptr, 0};
   EXPECT_EQ(orvo_convert(&input, nullptr, nullptr, &result), ORVO_ERROR_ARGUMENT);
   EXPECT_EQ(orvo_convert(&input, nullptr, nullptr, nullptr), ORVO_ERROR_ARGUMENT);
 
   // A caller built when the input ended after its name: the signature
   // fields behind it are never read.
   input = orvo_input{offsetof(orvo_input, signature), song.data(), song.size(), "old.zmd",
-                     reinterpret_cast<const void*>(1), 1, nullptr};
+                     reinterpret_cast<const void*>(1), 1, nullptr, 0};
   ASSERT_EQ(orvo_convert(&input, nullptr, nullptr, &result), 0);
   EXPECT_EQ(std::string(orvo_result_messages(result, ORVO_TEXT_UTF8, nullptr)).find("signature"),
             std::string::npos);

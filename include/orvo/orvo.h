@@ -98,6 +98,10 @@ typedef struct orvo_input {
   const char *name;                    /* as the messages show it; NULL: "-" */
   const void *signature; size_t signature_size; /* optional: the signature file's bytes */
   const char *signature_name;          /* optional, for its messages; NULL: name with ".sig" */
+  /* Optional: nonzero when the signature file was found but could not be
+     read (signature is then not read). The conversion names it, says so and
+     ends with status 1, as orvo does. */
+  int signature_unreadable;
 } orvo_input;
 
 /* Where the MDD files a song names come from. */
@@ -111,6 +115,12 @@ typedef struct orvo_companions {
   int (*open_mdd)(void *user, const char *name, const void **data, size_t *size, void **handle);
   /* Releases what open_mdd handed out, once its bytes are read; may be NULL. */
   void (*close)(void *user, void *handle);
+  /* Optional: the name of the file open_mdd has just opened (it returned 1)
+     or could not read (-1), for the messages to name the file actually
+     opened (found in another folder, or under another case); NULL: the name
+     asked for. Called right after open_mdd; the text need last only until
+     it returns. */
+  const char *(*opened_name)(void *user);
 } orvo_companions;
 
 /* The outcome of one conversion. */

@@ -47,6 +47,7 @@ struct Companions {
   void* user = nullptr;
   int (*open_mdd)(void*, const char*, const void**, size_t*, void**) = nullptr;
   void (*close)(void*, void*) = nullptr;
+  const char* (*opened_name)(void*) = nullptr;
 };
 
 MddFile open_mdd(void* user, const std::string& name) {
@@ -59,6 +60,15 @@ MddFile open_mdd(void* user, const std::string& name) {
   void* handle = nullptr;
   const int found = c.open_mdd(c.user, name.c_str(), &data, &size, &handle);
   if (found == 0) return file;
+  const char* shown = c.opened_name != nullptr ? c.opened_name(c.user) : nullptr;
+  if (shown != nullptr) {
+    try {
+      file.name = shown;
+    } catch (...) {
+      if (found == 1 && c.close != nullptr) c.close(c.user, handle);
+      throw;
+    }
+  }
   if (found != 1 || (data == nullptr && size > 0)) {
     // Nothing is kept of a file that could not be read, but what the
     // caller handed out is given back.
@@ -179,6 +189,7 @@ int orvo_convert(const orvo_input* input, const orvo_options* options,
     if (ORVO_HAS(companions, orvo_companions, user)) adapter.user = companions->user;
     if (ORVO_HAS(companions, orvo_companions, open_mdd)) adapter.open_mdd = companions->open_mdd;
     if (ORVO_HAS(companions, orvo_companions, close)) adapter.close = companions->close;
+    if (ORVO_HAS(companions, orvo_companions, opened_name)) adapter.opened_name = companions->opened_name;
   }
   s.mdd = orvo::MddResolver{&adapter, open_mdd, close_mdd};
 
@@ -195,10 +206,16 @@ int orvo_convert(const orvo_input* input, const orvo_options* options,
     in.image = &image;
     in.name = ORVO_HAS(input, orvo_input, name) && input->name != nullptr ? input->name : "-";
     const void* signature = ORVO_HAS(input, orvo_input, signature_size) ? input->signature : nullptr;
-    if (signature != nullptr) {
+    const bool unreadable =
+        ORVO_HAS(input, orvo_input, signature_unreadable) && input->signature_unreadable != 0;
+    if (unreadable) {
+      in.signature.state = CompanionState::unreadable;
+    } else if (signature != nullptr) {
       in.signature.state = CompanionState::found;
       in.signature.data = static_cast<const uint8_t*>(signature);
       in.signature.size = input->signature_size;
+    }
+    if (in.signature.state != CompanionState::missing) {
       const char* shown =
           ORVO_HAS(input, orvo_input, signature_name) ? input->signature_name : nullptr;
       in.signature.name = shown != nullptr ? shown : orvo::replace_extension(in.name, ".sig");
