@@ -42,7 +42,7 @@ size_t engine_conversion(const std::vector<uint8_t>& zmd, const orvo::MusicOptio
 }
 
 size_t api_conversion(const std::vector<uint8_t>& zmd, const orvo_options* options) {
-  orvo_input input{sizeof(orvo_input), zmd.data(), zmd.size(), "song.zmd", nullptr, 0, nullptr};
+  orvo_input input{sizeof(orvo_input), zmd.data(), zmd.size(), "song.zmd", nullptr, 0, nullptr, 0};
   orvo_result* result = nullptr;
   orvo_convert(&input, options, nullptr, &result);
   size_t bytes = 0;

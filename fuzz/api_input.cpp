@@ -72,7 +72,7 @@ std::string convert_api_input(const uint8_t* data, size_t size) {
     input.signature = signature.first;
     input.signature_size = signature.second;
   }
-  const orvo_companions companions{sizeof(orvo_companions), &shelf, open_mdd, close_mdd};
+  const orvo_companions companions{sizeof(orvo_companions), &shelf, open_mdd, close_mdd, nullptr};
   orvo_result* result = nullptr;
   const int status = orvo_convert(&input, options, &companions, &result);
   orvo_options_free(options);
