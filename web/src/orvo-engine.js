@@ -19,14 +19,17 @@ export class OrvoEngine {
     this.m = m;
     this.lookup = null; // the MDD lookup of the conversion in progress
     this.asked = [];
-    // The companions struct: struct_size, user, open_mdd, close (wasm32).
+    this.opened = 0; // the name of the MDD file last handed out, for the messages
+    // The companions struct: struct_size, user, open_mdd, close,
+    // opened_name (wasm32).
     const openMdd = m.addFunction((user, name, data, size, handle) =>
       this.openMdd(name, data, size, handle), 'iiiiii');
     const close = m.addFunction((user, handle) => m._free(handle), 'vii');
-    this.companions = m._malloc(16);
+    const openedName = m.addFunction(() => this.opened, 'ii');
+    this.companions = m._malloc(20);
     this.out = m._malloc(8); // a size_t out-parameter and a result pointer
-    const w = this.u32(u(this.companions), 4);
-    w.set([16, 0, openMdd, close]);
+    const w = this.u32(u(this.companions), 5);
+    w.set([20, 0, openMdd, close, openedName]);
     this.version = this.cString(m._orvo_version_string());
   }
 
@@ -50,17 +53,26 @@ export class OrvoEngine {
   }
 
   // Called by the engine for each MDD file the song names: 1 found, 0 not.
+  // The messages name the file found (its name among the files given may
+  // differ in case from the one the song gives).
   openMdd(namePtr, dataOut, sizeOut, handleOut) {
     const name = this.cString(namePtr);
     const file = this.lookup ? this.lookup(name) : null;
     this.asked.push({ name, file: file ? file.name : null });
+    this.forgetOpened();
     if (!file) return 0;
+    this.opened = this.copyIn(encoder.encode(file.name), true);
     const ptr = this.copyIn(file.bytes);
     const w = this.m.HEAPU32;
     w[u(dataOut) >> 2] = ptr;
     w[u(sizeOut) >> 2] = file.bytes.length;
     w[u(handleOut) >> 2] = ptr;
     return 1;
+  }
+
+  forgetOpened() {
+    if (this.opened) this.m._free(this.opened);
+    this.opened = 0;
   }
 
   // Converts one song. song: {name, bytes}; signature: {name, bytes} or
@@ -107,6 +119,7 @@ export class OrvoEngine {
       }
     } finally {
       this.lookup = null;
+      this.forgetOpened();
       for (const p of allocated) m._free(p);
       if (options) m._orvo_options_free(options);
     }

@@ -173,6 +173,9 @@ test('three songs, with a signature and an MDD file, and a damaged file, in a .z
   assert.equal(song1.tracks, '3');
   assert.match(song1.length, /^0:\d\d$/);
   for (const r of list) assert.ok(!/[\uFFFD]|ã|â€/.test(r.messages + r.title), `mojibake in ${r.path}`);
+  // Every message as orvo writes it, the MDD file named as it was found.
+  for (const r of list) assert.equal(r.messages, orvo(songs, r.path).messages, `messages of ${r.path}`);
+  assert.match(list.find((r) => r.path === 'mddsong.zmd').messages, /^ MDDファイル\[gs\.mdd\]を読み込みます。$/m);
   assert.equal(await page.locator('tr.song', { hasText: 'SONG1.ZMD' }).locator('td.title').textContent(), '春の海 ～ 序');
 
   const zip = await downloaded(() => page.click('#download-all'));
