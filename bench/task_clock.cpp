@@ -19,7 +19,7 @@ namespace {
 // Runs of each program per perf stat, and perf stats of each program; the
 // two programs alternate, one warm-up round first.
 constexpr int kRepeats = 40;
-constexpr int kRounds = 5;
+constexpr int kRounds = 7;
 
 std::string find_perf() {
   const char* path = std::getenv("PATH");
@@ -33,11 +33,17 @@ std::string find_perf() {
 }
 
 // The mean task clock in milliseconds of `repeats` runs of argv, as perf
-// stat reports it in its CSV output (-x,); 0 when it reported none.
-double task_clock_ms(const std::string& perf, const std::vector<std::string>& argv) {
+// stat reports it in its CSV output (-x,); 0 when it reported none. A
+// non-empty `output` is removed before each run (perf's --pre, not
+// measured), so that every run writes a new file, as in the other
+// whole-process figures.
+double task_clock_ms(const std::string& perf, const std::vector<std::string>& argv,
+                     const std::string& output) {
   const std::string report = "task-clock.csv";
   std::vector<std::string> cmd{perf, "stat", "-r", std::to_string(kRepeats), "-e", "task-clock",
-                               "-x", ",", "-o", report, "--"};
+                               "-x", ",", "-o", report};
+  if (!output.empty()) cmd.insert(cmd.end(), {"--pre", "rm -f " + output});
+  cmd.push_back("--");
   cmd.insert(cmd.end(), argv.begin(), argv.end());
   std::error_code ec;
   std::filesystem::remove(report, ec);
@@ -61,11 +67,11 @@ void run_task_clock_target(const std::string& orvo, const std::string& empty_def
   }
   std::vector<std::string> convert{orvo};
   convert.insert(convert.end(), song.args.begin(), song.args.end());
-  convert.insert(convert.end(), {"real.zmd", "-o", "real.mid"});
+  convert.insert(convert.end(), {"real.zmd", "-o", "real.MID"});
   const std::vector<std::string> empty{empty_default};
 
   std::printf("\nreal-shaped song as a whole process (%zu bytes of ZMD, %s): perf stat -r %d -e "
-              "task-clock, %d rounds\n",
+              "task-clock, each output removed before each run, %d rounds\n",
               song.zmd.size(), song.args.empty() ? "defaults" : song.args[0].c_str(), kRepeats,
               kRounds);
   const std::string perf = find_perf();
@@ -73,12 +79,12 @@ void run_task_clock_target(const std::string& orvo, const std::string& empty_def
     std::printf("real-shaped song, whole process: not measured: perf is not installed (Debian package linux-perf)\n");
     return;
   }
-  task_clock_ms(perf, convert);
-  task_clock_ms(perf, empty);
+  task_clock_ms(perf, convert, "real.MID");
+  task_clock_ms(perf, empty, "");
   std::vector<double> orvo_ms, empty_ms, ratios;
   for (int r = 0; r < kRounds; ++r) {
-    orvo_ms.push_back(task_clock_ms(perf, convert));
-    empty_ms.push_back(task_clock_ms(perf, empty));
+    orvo_ms.push_back(task_clock_ms(perf, convert, "real.MID"));
+    empty_ms.push_back(task_clock_ms(perf, empty, ""));
     if (empty_ms.back() > 0) ratios.push_back(orvo_ms.back() / empty_ms.back());
   }
   std::printf("    orvo, real-shaped song           %8.3f ms task clock (median of the rounds)\n",

@@ -305,20 +305,30 @@ __attribute__((noinline)) void strike_span(Session& s, TrackBuffer& tb, const No
   int32_t& pending = *r.pending;
   const int64_t end = int64_t{span.last} + 1;
   int64_t k = span.first;
-  const auto pass = [&](int64_t clocks) { pass_span_clocks(s, pending, static_cast<int32_t>(clocks)); };
-  for (int key = 0; span.note_on && key < 8 && r.keys[key] != kNoKey; ++key) {
-    const int64_t at = span.first + int64_t{key} * span.chord_spread;
-    if (at >= end) break;
-    pass(at - k);
-    k = at;
-    if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
+  const auto strike = [&](int key) {
     tb.pos += put_event2(s.running, write_ptr(tb), pending, 0x90 + r.channel, r.keys[key],
                          r.velocity);
     pending = 0;
     st.clocks_since_note_on = 0;
     st.note_started = 1;
+  };
+  if (span.chord_spread == 0) {
+    // Every key on the first clock.
+    if (span.note_on && k < end && r.keys[0] != kNoKey) {
+      if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
+      for (int key = 0; key < 8 && r.keys[key] != kNoKey; ++key) strike(key);
+    }
+  } else {
+    for (int key = 0; span.note_on && key < 8 && r.keys[key] != kNoKey; ++key) {
+      const int64_t at = span.first + int64_t{key} * span.chord_spread;
+      if (at >= end) break;
+      pass_span_clocks(s, pending, static_cast<int32_t>(at - k));
+      k = at;
+      if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
+      strike(key);
+    }
   }
-  pass(end - k);
+  pass_span_clocks(s, pending, static_cast<int32_t>(end - k));
 }
 
 namespace {

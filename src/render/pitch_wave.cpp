@@ -112,6 +112,10 @@ void user_wave(Span& sp, Oscillator& o, uint8_t wave) {
   }
 }
 
+// Bytes of one bend at most: a delta of up to 4 bytes, a status and two
+// data bytes.
+constexpr size_t kBendBytes = 7;
+
 // The bend writer of a run: the write position and what write_pitch_bend
 // keeps in the session, held in locals for the run. Detune and slur do not
 // change within a run; they are summed once.
@@ -133,12 +137,12 @@ struct RunBendWriter {
 }  // namespace
 
 int32_t bend_run(Span& sp, int32_t end, size_t room, int32_t* porta_fraction) {
-  // The oscillator, the pending delta, the components and the bend writer
-  // live in locals for the run, so that they stay in registers while bytes
-  // are written; they go back at its end.
+  // The pending delta, the components and the bend writer live in locals
+  // for the run, so that they stay in registers while bytes are written;
+  // they go back at its end.
   RenderState& st = sp.st;
   TrackBuffer& tb = sp.tb;
-  Oscillator o = st.pitch;
+  Oscillator& o = st.pitch;  // read on the few clocks of a turn; a stretch works on copies
   int32_t pending = sp.pending;
   int16_t pitch_mod = sp.bend.pitch_mod;
   int16_t portamento = sp.bend.portamento;
@@ -168,6 +172,7 @@ int32_t bend_run(Span& sp, int32_t end, size_t room, int32_t* porta_fraction) {
   // the clocks up to the next turning point only write the bend and follow
   // the slope: they run in a loop of their own.
   const bool every_clock = step_interval <= 1 && !porta;
+  const int32_t per_check = static_cast<int32_t>(std::max<size_t>(1, room / kBendBytes));
   while (k < end) {
     done = k;
     if (running && !porta && o.clock < pm_start) {
@@ -212,17 +217,22 @@ int32_t bend_run(Span& sp, int32_t end, size_t room, int32_t* porta_fraction) {
           i += static_cast<int32_t>(clocks);
         }
       } else {
-        for (int32_t i = 0; i < n; ++i) {
+        for (int32_t i = 0; i < n;) {
+          // The room holds the bends of this many clocks: it is checked
+          // once for all of them.
           room_check();
-          w.write(pending, portamento, pitch_mod);
-          int32_t v = pitch_mod + slope.step;
-          acc = static_cast<int16_t>(acc + slope.fraction);
-          if (acc > 255) {
-            acc = static_cast<int16_t>(acc - 256);
-            v += slope.direction;
+          const int32_t stop = std::min(n, i + per_check);
+          for (; i < stop; ++i) {
+            w.write(pending, portamento, pitch_mod);
+            int32_t v = pitch_mod + slope.step;
+            acc = static_cast<int16_t>(acc + slope.fraction);
+            if (acc > 255) {
+              acc = static_cast<int16_t>(acc - 256);
+              v += slope.direction;
+            }
+            pitch_mod = static_cast<int16_t>(v);
+            pending = wrap_add(pending, 1);
           }
-          pitch_mod = static_cast<int16_t>(v);
-          pending = wrap_add(pending, 1);
         }
       }
       o.fraction = acc;
@@ -278,7 +288,6 @@ int32_t bend_run(Span& sp, int32_t end, size_t room, int32_t* porta_fraction) {
   tb.pos = static_cast<size_t>(w.out - tb.bytes.data());
   sp.s.running = w.running;
   st.last_bend = w.last_bend;
-  st.pitch = o;
   st.porta_interval = porta_interval;
   if (porta) *porta_fraction = fraction;
   sp.pending = pending;
