@@ -361,6 +361,19 @@ __attribute__((flatten)) void modulated_span(Session& s, TrackBuffer& tb,
 
 }  // namespace
 
+__attribute__((flatten)) void generate_plain_span(Session& s, TrackBuffer& tb,
+                                                  const NoteRenderRequest& r,
+                                                  const ModulationSpan& span, bool pitch,
+                                                  bool fade) {
+  Span sp{s,           s.render,     tb, r, *r.pending, *r.bend, r.channel, span.last, span.first,
+          r.step_interval, r.pm.pm_depth, r.pm.pm_start, 0, r.cm.cm_depth, r.cm.cm_start};
+  sp.pm_e = pitch_depth(r, sp.pm_depth);
+  sp.pitch_wave = pitch;
+  const Strikes on{r.keys[0] != kRestKey && span.note_on, span.first, 0};
+  plain_span(sp, r.keys, on, span.chord_spread, fade, kClockRoom);
+  for (int8_t& applied : s.render.table_applied) applied = static_cast<int8_t>(-applied);
+}
+
 size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest& r,
                            const ModulationSpan& span) {
   const size_t start = tb.pos;

@@ -36,8 +36,20 @@ size_t render_plain_note(Session& s, TrackBuffer& tb, const NoteRenderRequest& r
   const bool fade = r.fade != nullptr && r.fade->state != 0;
   const int16_t pm_depth = (r.enables & kModPitch) != 0 ? r.pm.pm_depth : 0;
   // Spans in which something else than the note-ons and the clocks may
-  // happen go through the generator.
-  const bool generated = fade || pm_depth >= 1;
+  // happen go through the generator; those of a computed waveform as bend
+  // and of the fade straight to the loop that plays them.
+  const bool pitch = pm_depth >= 1;
+  const bool generated = fade || pitch;
+  const uint8_t wave = r.pm.pm_wave;
+  const bool computed = wave != 1 && (wave < kFirstUserWaveform || wave > kLastUserWaveform);
+  const bool direct = !pitch || (r.pm.pm_mode != 0 && computed);
+  const auto generate = [&](const ModulationSpan& sp) {
+    if (direct) {
+      generate_plain_span(s, tb, r, sp, pitch, fade);
+    } else {
+      generate_modulation(s, tb, r, sp);
+    }
+  };
 
   // The struck note: the oscillators restart, the bend returns to the
   // detune alone.
@@ -63,7 +75,7 @@ size_t render_plain_note(Session& s, TrackBuffer& tb, const NoteRenderRequest& r
   span.note_on = true;
   span.chord_spread = r.chord_spread;
   if (generated) {
-    generate_modulation(s, tb, r, span);
+    generate(span);
   } else {
     strike_span(s, tb, r, span);
   }
@@ -81,7 +93,7 @@ size_t render_plain_note(Session& s, TrackBuffer& tb, const NoteRenderRequest& r
     after.first = elapsed + r.gate;
     after.last = elapsed + r.step - 1;
     keys[0] = kRestKey;  // no key to strike
-    generate_modulation(s, tb, r, after);
+    generate(after);
     keys[0] = kNoKey;
   } else if (release > 0) {
     pass_span_clocks(s, pending, release);
