@@ -1,6 +1,7 @@
 #include "songs.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace orvo::bench {
 
@@ -136,6 +137,181 @@ Song typical_song() {
     zmd.track(channel, t);
   }
   return {"typical song, 8 tracks, -m", zmd.build(), {"-m"}};
+}
+
+namespace {
+
+// A track of the real-shaped song as it is written: its commands, and the
+// repeats still open, each with the offset of its CF byte and the exits
+// that skip to its end.
+struct Score {
+  Bytes t;
+  std::vector<size_t> repeat_marks;
+  std::vector<std::vector<size_t>> exits;
+  uint32_t seed;
+
+  uint32_t next(uint32_t range) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % range;
+  }
+  void repeat_start(int passes) {
+    t.insert(t.end(), {0xC1, 0xCF, static_cast<uint8_t>(passes)});
+    repeat_marks.push_back(t.size() - 2);
+    exits.emplace_back();
+  }
+  // C4 w: on the last pass, skip to the end of the repeat.
+  void repeat_exit() {
+    t.insert(t.end(), {0xC4, 0, 0});
+    exits.back().push_back(t.size());
+  }
+  // C2 w: back to the CF byte of the repeat's start.
+  void repeat_end() {
+    const size_t end = t.size() + 3;
+    t.push_back(0xC2);
+    be16(t, static_cast<int>(end - repeat_marks.back()));
+    for (size_t exit : exits.back()) {
+      t[exit - 2] = static_cast<uint8_t>((end - exit) >> 8);
+      t[exit - 1] = static_cast<uint8_t>(end - exit);
+    }
+    repeat_marks.pop_back();
+    exits.pop_back();
+  }
+};
+
+enum class Role { Lead, Counter, Chords, Bass, Drums, Arpeggio, Pad };
+
+constexpr int kHalf = 96;  // clocks of half a 4/4 bar at the default timebase
+constexpr uint8_t kScale[7] = {0, 2, 4, 5, 7, 9, 11};
+
+int scale_key(int base, int degree) { return base + 12 * (degree / 7) + kScale[degree % 7]; }
+
+// A new vibrato depth: E6 restarts the pitch oscillator with it.
+void vibrato_depth(Score& s) {
+  static constexpr int kDepths[] = {12, 24, 8, 40, 16, 32, 20, 6};
+  s.t.push_back(0xE6);
+  be16(s.t, kDepths[s.next(8)]);
+}
+
+// Half a bar of the part `role` plays, after a velocity of its own.
+void half_bar(Score& s, Role role, int base, int& last_key) {
+  s.t.insert(s.t.end(), {0xD9, static_cast<uint8_t>(80 + s.next(40))});
+  switch (role) {
+    case Role::Lead:
+    case Role::Counter:
+      for (int clocks = 0; clocks < kHalf;) {
+        const int steps[] = {24, 24, 48, 96, 12, 12};
+        int step = steps[s.next(role == Role::Lead ? 4 : 6)];
+        if (clocks + step > kHalf) step = kHalf - clocks;
+        const int key = scale_key(base, static_cast<int>(s.next(12)));
+        if (role == Role::Lead && step >= 48 && s.next(4) == 0) {
+          // A portamento from the last key: a step per clock given directly,
+          // after 8 clocks.
+          const int bend = (key - last_key) * 683 / (step - 8);
+          s.t.insert(s.t.end(), {0xE0, static_cast<uint8_t>(key)});
+          be16(s.t, step);
+          be16(s.t, step - 4);
+          be16(s.t, 8);
+          be16(s.t, bend);
+          s.t.insert(s.t.end(), {0x40, static_cast<uint8_t>(key < last_key ? 0xFF : 0x01)});
+        } else {
+          note(s.t, key, step, step - step / 8);
+        }
+        last_key = key;
+        clocks += step;
+      }
+      break;
+    case Role::Chords:
+      for (int i = 0; i < 2; ++i) {
+        const int root = static_cast<int>(s.next(7));
+        s.t.insert(s.t.end(), {0xE2, 0, 48, 0, 44, 0});
+        for (int k : {0, 2, 4, 7}) s.t.push_back(static_cast<uint8_t>(scale_key(base, root + k)));
+        s.t.insert(s.t.end(), {0xFF, 0xFF, 0xFF, 0xFF});
+      }
+      break;
+    case Role::Bass:
+      for (int i = 0; i < 4; ++i) {
+        note(s.t, scale_key(base, (i % 2) * 4 + static_cast<int>(s.next(3))), 24, 20);
+      }
+      break;
+    case Role::Drums:
+      for (int i = 0; i < 8; ++i) note(s.t, i % 4 == 0 ? 36 : (i % 4 == 2 ? 38 : 42), 12, 4);
+      break;
+    case Role::Arpeggio: {
+      const int root = static_cast<int>(s.next(7));
+      for (int i = 0; i < 8; ++i) note(s.t, scale_key(base, root + (i % 4) * 2), 12, 10);
+      break;
+    }
+    case Role::Pad:
+      note(s.t, scale_key(base, static_cast<int>(s.next(7))), kHalf, kHalf - 4);
+      break;
+  }
+}
+
+}  // namespace
+
+Song real_shaped_song() {
+  ZmdBuilder zmd;
+  zmd.tempo(140);
+  const Role roles[12] = {Role::Lead,  Role::Lead,  Role::Counter, Role::Counter,
+                          Role::Chords, Role::Chords, Role::Chords, Role::Bass,
+                          Role::Bass,  Role::Drums, Role::Arpeggio, Role::Chords};
+  for (int tr = 0; tr < 12; ++tr) {
+    const Role role = roles[tr];
+    const bool vibrato = role == Role::Lead || role == Role::Counter;
+    Score s{{}, {}, {}, static_cast<uint32_t>(7919 * (tr + 1))};
+    const int base = role == Role::Bass ? 28 + tr : (role == Role::Chords ? 50 + tr : 60 + tr);
+    int last_key = base;
+    // Program, volume, pan, a bend range of 12.
+    s.t.insert(s.t.end(), {0xA0, static_cast<uint8_t>(1 + tr * 7), 0xB6,
+                           static_cast<uint8_t>(20 + tr), 0xB4, static_cast<uint8_t>(16 + tr * 8),
+                           0xA8, 12});
+    if (vibrato) {
+      // A triangle vibrato from the 19th clock of each note.
+      s.t.insert(s.t.end(), {0x98, 0x02, 0xFF, 0xD6, 0, static_cast<uint8_t>(16 + tr), 0, 0, 0xE8,
+                             0, 19, 0xFF, 0xFF});
+    }
+    auto halves = [&](int n) {
+      for (int i = 0; i < n; ++i) half_bar(s, role, base, last_key);
+    };
+    // |: h :| and n halves after it, after a step of the volume and an
+    // expression value; the vibrato's depth mostly changes there too.
+    int blocks = 0;
+    auto repeated = [&](int after) {
+      s.t.insert(s.t.end(), {static_cast<uint8_t>(++blocks % 2 == 0 ? 0xAA : 0xAB), 2, 0xB5, 11,
+                             static_cast<uint8_t>(90 + s.next(38))});
+      if (vibrato && s.next(4) != 0) vibrato_depth(s);
+      s.repeat_start(2);
+      halves(1);
+      s.repeat_end();
+      halves(after);
+    };
+    // Intro; then the loop: A, a nested repeat, B, a repeat with an exit on
+    // some tracks, C, [$] D [d.s.], E.
+    if (vibrato) vibrato_depth(s);
+    repeated(2);
+    s.t.insert(s.t.end(), {kC0, kDo});
+    for (int i = 0; i < 4; ++i) repeated(2);
+    s.repeat_start(2);
+    halves(1);
+    s.repeat_start(2);
+    halves(1);
+    s.repeat_end();
+    s.repeat_end();
+    for (int i = 0; i < 4; ++i) repeated(1);
+    s.repeat_start(3);
+    halves(2);
+    if (tr < 7) s.repeat_exit();
+    halves(1);
+    s.repeat_end();
+    for (int i = 0; i < 5; ++i) repeated(3);
+    s.t.insert(s.t.end(), {kC0, 4});  // [$]
+    repeated(2);
+    s.t.insert(s.t.end(), {kC0, 5});  // [d.s.]
+    halves(4);
+    s.t.insert(s.t.end(), {kC0, kLoop});
+    zmd.track(static_cast<uint8_t>(test::kMidi1 + tr), s.t);
+  }
+  return {"real-shaped song, 12 tracks", zmd.build(), {"-m"}};
 }
 
 }  // namespace orvo::bench

@@ -40,4 +40,10 @@ Song huge_song();
 // long notes: a source of about 16 KB and about 170 KB of MIDI.
 Song typical_song();
 
+// Twelve MIDI tracks shaped like a real song: four-key chords, nested bar
+// repeats with exits, vibratos whose depth changes every few bars on four
+// tracks, portamento notes, one [do]..[loop] per track with [$] and [d.s.];
+// converted with -m, as an archive is: about 16 KB of ZMD and 170 KB of MIDI.
+Song real_shaped_song();
+
 }  // namespace orvo::bench

@@ -1,6 +1,7 @@
 // The fade: the scale moves by the 1/256 steps of FadeState every clock and
 // each carry writes the new level, as channel volume or as a master-volume
 // exclusive message.
+#include <algorithm>
 #include <cstdint>
 
 #include "render/span.h"
@@ -30,6 +31,22 @@ void write_master_volume(Span& sp, const FadeState& f) {
 }
 
 }  // namespace
+
+int64_t fade_quiet_clocks(const FadeState& f) {
+  if (f.scale <= 0 && f.state == -1) return 0;  // the next clock ends the fade-out
+  const int64_t delay = f.delay > 0 ? f.delay : 0;
+  if (f.counter != 0) return delay;  // after the delay the scale moves on every clock
+  if (f.aux > 255) return delay;     // the first step carries
+  if (f.step == 0) return kNeverClocks;
+  // The first step whose sum passes 255 carries and may write.
+  return delay + (255 - f.aux) / f.step;
+}
+
+void pass_fade_clocks(FadeState& f, int64_t clocks) {
+  const int64_t delay = f.delay > 0 ? std::min<int64_t>(f.delay, clocks) : 0;
+  f.delay = static_cast<int32_t>(f.delay - delay);
+  f.aux = static_cast<int16_t>(f.aux + (clocks - delay) * f.step);
+}
 
 bool fade_clock(Span& sp) {
   FadeState& f = *sp.r.fade;

@@ -55,6 +55,7 @@ bool has_key(const uint8_t* keys, uint8_t key) {
 }
 
 void remove_keys(uint8_t* strike, const uint8_t* held) {
+  if (held[0] == kNoKey) return;  // nothing held: every key is struck
   int i = 0;
   while (i < 8 && strike[i] != kNoKey) {
     if (!has_key(held, strike[i])) {

@@ -35,4 +35,21 @@ void compute_step_positions(int32_t start, uint16_t step, int32_t positions[8]);
 size_t generate_modulation(Session& s, TrackBuffer& tb, const NoteRenderRequest& r,
                            const ModulationSpan& span);
 
+// A span in which nothing runs but the note-ons of r.keys (span.note_on):
+// what generate_modulation does for it, without deciding so first. Each key
+// is struck at its clock; the other clocks only count.
+void strike_span(Session& s, TrackBuffer& tb, const NoteRenderRequest& r,
+                 const ModulationSpan& span);
+
+// A span in which nothing runs but the note-ons, a computed pitch waveform
+// as bend (`pitch`: its depth is 1 or more and it is switched on) and the
+// fade (`fade`: one steps), with no controller modulation, step table or
+// portamento: what generate_modulation does for it, without deciding so
+// first.
+void generate_plain_span(Session& s, TrackBuffer& tb, const NoteRenderRequest& r,
+                         const ModulationSpan& span, bool pitch, bool fade);
+
+// Clocks on which nothing at all happens: the clock counters count them.
+void pass_span_clocks(Session& s, int32_t& pending, int32_t clocks);
+
 }  // namespace orvo

@@ -13,6 +13,10 @@ namespace orvo {
 // Gate value of a tie: no key-off in this event.
 constexpr uint16_t kTieGate = 0xFFFF;
 
+// The renderer's wait_marker before a wait step (D0) and after it.
+constexpr uint8_t kWaitStep = 0x77;
+constexpr uint8_t kNoWaitStep = 0x20;
+
 // Bytes render_note keeps free before each of its writing steps: note-offs
 // for two full key lists and held keys, bends and controllers.
 constexpr size_t kEventRoom = 512;
@@ -42,6 +46,13 @@ void release_keys(NoteEvent& ev, const uint8_t* list);
 
 // A tie continues: same keys sound on, other keys are re-struck or slurred.
 void continue_tie(NoteEvent& ev);
+
+// The most common event: a note or chord struck and released within its
+// step, outside a tie, with nothing held, no portamento, no step table, no
+// modulation and no fade. is_plain_note tells; render_plain_note renders it
+// as the general steps would, with fewer tests.
+bool is_plain_note(const Session& s, const NoteRenderRequest& r);
+size_t render_plain_note(Session& s, TrackBuffer& tb, const NoteRenderRequest& r);
 
 // A new note (or rest) outside a tie.
 void start_note(NoteEvent& ev);

@@ -14,9 +14,6 @@ namespace orvo {
 
 namespace {
 
-constexpr uint8_t kWaitMarker = 0x77;
-constexpr uint8_t kNoWaitMarker = 0x20;
-
 // A new waveform number restarts its oscillator from the current chain clock.
 void follow_waveforms(NoteEvent& ev) {
   RenderState& st = ev.st;
@@ -93,6 +90,7 @@ void set_up_portamento(NoteEvent& ev) {
 }  // namespace
 
 size_t render_note(Session& s, TrackBuffer& tb, NoteRenderRequest& r) {
+  if (is_plain_note(s, r)) return render_plain_note(s, tb, r);
   ensure_room(tb, kEventRoom);
   const size_t start = tb.pos;
   RenderState& st = s.render;
@@ -125,7 +123,7 @@ size_t render_note(Session& s, TrackBuffer& tb, NoteRenderRequest& r) {
     if (r.cm.cm_keep == 0) st.ctrl.clock = elapsed;
   }
 
-  const bool wait = st.wait_marker == kWaitMarker;
+  const bool wait = st.wait_marker == kWaitStep;
   if (wait) {
     ev.note_on = true;
   } else if (*r.tie_continues != 0) {
@@ -153,7 +151,7 @@ size_t render_note(Session& s, TrackBuffer& tb, NoteRenderRequest& r) {
   }
 
   if (wait) {
-    st.wait_marker = kNoWaitMarker;
+    st.wait_marker = kNoWaitStep;
     return tb.pos - start;
   }
   finish_event(ev, active, positions, &porta_fraction);

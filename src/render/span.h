@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "render/controllers.h"
+#include "render/params.h"
 #include "render/render_note.h"
 #include "run/session.h"
 #include "smf/track_buffer.h"
@@ -47,6 +48,31 @@ inline void span_controller(Span& sp, int value) {
                                 sp.r.cm.cm_controller, value);
 }
 
+// The strike keys of a span still to be struck: key `key` at clock `next`,
+// the keys after it `spread` clocks apart.
+struct Strikes {
+  bool due;        // keys are still to be struck
+  int32_t next;    // clock of the next note-on (never before the clock generated)
+  int key;         // index of the next key in the strike list
+};
+
+// The note-ons due at clock sp.k; the first key past the list ends them.
+inline void strike_keys(Span& sp, Strikes& on, const uint8_t* keys, int velocity, int32_t spread) {
+  while (on.due && sp.k == on.next) {
+    if (on.key == 8 || keys[on.key] == kNoKey) {
+      on.due = false;
+      return;
+    }
+    sp.tb.pos += put_event2(sp.s.running, write_ptr(sp.tb), sp.pending, 0x90 + sp.channel,
+                            keys[on.key], velocity);
+    sp.pending = 0;
+    sp.st.clocks_since_note_on = 0;
+    sp.st.note_started = 1;
+    ++on.key;
+    on.next += spread;
+  }
+}
+
 // Counts one clock towards the step interval; true when the value is due,
 // which it always is on the last clock of the span.
 inline bool interval_due(Oscillator& o, int step_interval, int32_t k, int32_t last) {
@@ -84,14 +110,15 @@ bool waveform_ended(Oscillator& o, const Waveform& w);
 // One clock of the pitch modulation as pitch bend.
 void pitch_wave_clock(Span& sp);
 
-// The clocks from sp.k up to `end` (not included) of a span in which a note
-// sounds and nothing runs but a computed pitch waveform (sawtooth, triangle,
-// one-shot ramp): each clock as pitch_wave_clock and the clock counters do
-// it, the room check included. Returns the first clock not done: `end`, or
-// the clock after the one on which the waveform stopped.
-int32_t computed_pitch_run(Span& sp, int32_t end, size_t room);
+// The clocks from sp.k up to `end` (not included) of a span in which
+// nothing runs but a computed pitch waveform (sawtooth, triangle, one-shot
+// ramp) once a note has sounded, and the portamento when `porta_fraction`
+// (its 1/256 carry) is given: each clock as the clock loop does it, the
+// room check included. Returns the first clock not done: `end`, or, without
+// a portamento, the clock after the one on which the waveform stopped.
+int32_t bend_run(Span& sp, int32_t end, size_t room, int32_t* porta_fraction);
 
-// True when the span's pitch waveform is one computed_pitch_run plays.
+// True when the span's pitch waveform is one bend_run plays.
 inline bool is_computed_pitch_wave(const Span& sp) {
   const uint8_t wave = sp.r.pm.pm_wave;
   return wave != 1 && (wave < kFirstUserWaveform || wave > kLastUserWaveform);
@@ -100,7 +127,26 @@ inline bool is_computed_pitch_wave(const Span& sp) {
 // One clock of the controller modulation as a waveform.
 void ctrl_wave_clock(Span& sp);
 
+// A span in which nothing runs but the note-ons, the fade (`fade` when one
+// steps) and a computed pitch waveform: only the clocks of a note-on or of
+// a fade carry are generated one by one; between them the waveform runs
+// (bend_run) or the clocks pass at once.
+void plain_span(Span& sp, const uint8_t* keys, Strikes on, int32_t spread, bool fade,
+                size_t room);
+
 // One clock of the fade; true when a fade-out has just reached 0.
 bool fade_clock(Span& sp);
+
+// A count of clocks beyond any span.
+constexpr int64_t kNeverClocks = int64_t{1} << 40;
+
+// The clocks from now on on which the fade only counts its delay down or
+// adds its 1/256 step short of a carry: it writes nothing and does not end
+// there (kNeverClocks when that lasts for ever). Known ahead, so that the
+// clocks between carries pass at once.
+int64_t fade_quiet_clocks(const FadeState& f);
+
+// Passes `clocks` of those quiet clocks (at most fade_quiet_clocks).
+void pass_fade_clocks(FadeState& f, int64_t clocks);
 
 }  // namespace orvo

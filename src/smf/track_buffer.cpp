@@ -43,8 +43,7 @@ void make_room(TrackBuffer& tb) {
   }
 }
 
-void ensure_room(TrackBuffer& tb, size_t extra) {
-  if (tb.pos + extra <= tb.bytes.size()) return;
+void grow_track_buffer(TrackBuffer& tb, size_t extra) {
   while (tb.pos + extra > kb_bytes(tb.kb)) tb.kb += kGrowthKB;
   xrealloc(tb.bytes, kb_bytes(tb.kb));
 }

@@ -28,8 +28,15 @@ void open_chunk(TrackBuffer& tb);
 void make_room(TrackBuffer& tb);
 
 // Grows the buffer in 16 KB steps until `extra` more bytes fit behind the
-// write position; for commands that may write more than the margin.
-void ensure_room(TrackBuffer& tb, size_t extra);
+// write position.
+void grow_track_buffer(TrackBuffer& tb, size_t extra);
+
+// Makes sure `extra` more bytes fit behind the write position; for commands
+// that may write more than the margin. Checked before nearly every event,
+// hence inline.
+inline void ensure_room(TrackBuffer& tb, size_t extra) {
+  if (tb.pos + extra > tb.bytes.size()) grow_track_buffer(tb, extra);
+}
 
 // Appends the end-of-track event at `delta`, stores the chunk length and
 // returns the chunk size (length + 8).

@@ -110,7 +110,11 @@ void interpret(Track& t) {
     t.st.cmdCount += 1;
     t.commands += 1;
     const uint8_t cmd = zbyte(t.img, t.offset++);
-    dispatch_command(t, cmd);
+    if (cmd <= 0x80) {
+      cmd_note(t, cmd);  // the most common command, without the dispatch
+    } else {
+      dispatch_command(t, cmd);
+    }
     if (check_fade(t)) return;
   }
 }

@@ -57,30 +57,31 @@ void render_event(Track& t, uint16_t step, uint16_t gate, int32_t chord_spread) 
   TrackState& st = t.st;
   st.stepTime = step;
   st.gateTime = gate;
-  NoteRenderRequest r;
-  r.tie_continues = &st.tie_continues;
-  r.keys = st.pendingKeys;
-  r.step = step;
-  r.gate = gate;
-  r.pending = &st.pendingDelta;
-  r.velocity = st.velocity;
-  r.channel = st.channel;
-  r.chord_spread = chord_spread;
-  r.held = st.soundingKeys;
-  r.keyoff_suppressed = st.keyoff_suppressed;
-  r.pm = st.pm;
-  r.porta = st.porta;
-  r.bend = &st.bend;
-  r.cm = st.cm;
-  r.tables = st.tables;
-  r.porta_started = &st.porta_started;
-  r.enables = st.modFlags;
-  r.slur = st.slur;
-  r.track_volume = st.volume;
-  r.fade = &st.fade;
-  r.step_interval = static_cast<uint8_t>(t.in.bend_interval);
-  r.exclusive_header = st.exclusiveHeader;
-  r.exclusive_flag = t.in.running_status;
+  // Built in place, field by field in their order, with no default values
+  // written first.
+  NoteRenderRequest r{.tie_continues = &st.tie_continues,
+                      .keys = st.pendingKeys,
+                      .step = step,
+                      .gate = gate,
+                      .pending = &st.pendingDelta,
+                      .velocity = st.velocity,
+                      .channel = st.channel,
+                      .chord_spread = chord_spread,
+                      .held = st.soundingKeys,
+                      .keyoff_suppressed = st.keyoff_suppressed,
+                      .pm = st.pm,
+                      .porta = st.porta,
+                      .bend = &st.bend,
+                      .cm = st.cm,
+                      .tables = st.tables,
+                      .porta_started = &st.porta_started,
+                      .enables = st.modFlags,
+                      .slur = st.slur,
+                      .track_volume = st.volume,
+                      .fade = &st.fade,
+                      .step_interval = static_cast<uint8_t>(t.in.bend_interval),
+                      .exclusive_header = st.exclusiveHeader,
+                      .exclusive_flag = t.in.running_status};
   render_note(t.s, t.tb, r);
 }
 
