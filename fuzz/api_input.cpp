@@ -94,6 +94,10 @@ std::string convert_api_input(const uint8_t* data, size_t size) {
   if (broken.empty() && lines > kBounds.message_lines + 4) {
     broken = std::to_string(lines) + " message lines";  // the bound, the notice and a fatal message of 3 lines
   }
+  // In UTF-8 a CP932 character takes at most half as much again.
+  if (broken.empty() && messages.size() > kBounds.message_bytes * 3 / 2 + 4096) {
+    broken = std::to_string(messages.size()) + " bytes of messages";
+  }
   if (broken.empty() && status != 0 && status != 10 && messages.find(error) == std::string::npos) {
     broken = "the error line is not among the messages";
   }

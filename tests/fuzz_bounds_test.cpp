@@ -24,6 +24,7 @@ TEST(FuzzBounds, EveryBoundIsDividedByTheSameFactor) {
   EXPECT_EQ(b.chunk_bytes, 16u * 1024 * 1024 / 1000);
   EXPECT_EQ(b.records, 1'000u);
   EXPECT_EQ(b.message_lines, 10u);
+  EXPECT_EQ(b.message_bytes, 1048u);
 }
 
 TrackInputs endless() {

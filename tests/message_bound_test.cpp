@@ -45,6 +45,7 @@ std::string first_lines(const std::string& text, size_t n) {
 std::string unbounded_stream(const Bytes& song, int loop_count) {
   auto s = std::make_unique<Session>();
   s->err.line_bound = UINT64_MAX;
+  s->err.byte_bound = UINT64_MAX;
   const ZmdImage image = make_image(song);
   SongInput in;
   in.image = &image;
@@ -89,6 +90,24 @@ TEST(MessageBound, TheFatalErrorStaysTheLastLine) {
   EXPECT_EQ(line_count(r.err), 10003u);  // the write error begins with a line break
   const std::string tail = sjis("行を省略しました。\n\nError: ファイルの書き込みに失敗しました。\n");
   EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
+}
+
+// A line that never ends: a marker for each of 300,000 unknown commands
+// would make one line of 1.2 MB. The stream stops before the message that
+// would pass 1 MiB, ends that line, says what was left out, and ends.
+TEST(MessageBound, ALineThatNeverEndsIsCutAtOneMebibyte) {
+  const Bytes song = test::ZmdBuilder().track(test::kMidi1, Bytes(300000, 0x81)).build();
+  const std::string whole = unbounded_stream(song, 2);
+  ASSERT_GT(whole.size(), 1200000u);
+  const test::RunResult r = test::run_inprocess({"-", "-c"}, std::string(song.begin(), song.end()));
+  ASSERT_EQ(r.status, 0);
+  const std::string tail = "\n" + sjis("メッセージが多すぎるため、以降の 1 行を省略しました。\n") + "Completed.\n";
+  ASSERT_GT(r.err.size(), tail.size());
+  const std::string kept = r.err.substr(0, r.err.size() - tail.size());
+  EXPECT_EQ(r.err.substr(kept.size()), tail);
+  EXPECT_LE(kept.size(), 1u << 20);
+  EXPECT_GT(kept.size(), (1u << 20) - 4);
+  EXPECT_EQ(kept, whole.substr(0, kept.size())) << "the kept text is the stream's beginning, whole markers";
 }
 
 TEST(MessageBound, StreamsUpToTheBoundAreUnchanged) {

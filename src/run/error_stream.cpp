@@ -26,8 +26,12 @@ size_t through_break(std::string_view text, uint64_t n) {
 void keep(ErrorStream& err, std::string_view cp932, std::string_view utf8) {
   if ((err.encodings & kMessagesCp932) != 0) err.cp932 += cp932;
   if ((err.encodings & kMessagesUtf8) != 0) err.utf8 += utf8;
-  if (err.sink.write == nullptr) return;
   const std::string_view any = (err.encodings & kMessagesCp932) != 0 ? cp932 : utf8;
+  if (!any.empty()) {
+    err.bytes += any.size();
+    err.written_open = any.back() != '\n';
+  }
+  if (err.sink.write == nullptr) return;
   const size_t held = std::max(err.cp932.size(), err.utf8.size());
   if (any.find('\n') != std::string_view::npos || held >= kHeldBytes) flush_error_stream(err);
 }
@@ -52,6 +56,7 @@ void append_message(ErrorStream& err, std::string_view cp932, std::string_view u
   // its second byte.
   const std::string_view any = (err.encodings & kMessagesCp932) != 0 ? cp932 : utf8;
   if (any.empty()) return;
+  if (!omitting(err) && err.bytes + any.size() > err.byte_bound) err.full = true;
   if (omitting(err)) {
     const size_t last = any.rfind('\n');
     count_omitted(err, count_breaks(any), last != any.size() - 1);

@@ -1,9 +1,9 @@
 // The error stream of one conversion: every message it writes, in the
 // encodings its reader wants, either kept in memory or handed a line at a
 // time to the client that shows them. A conversion writes at most 10,000
-// lines (the bound of run/bounds.h); what a hostile file makes it say beyond
-// that is counted, not kept, and one line before the last says how much was
-// left out.
+// lines and 1 MiB (the bounds of run/bounds.h); what a hostile file makes it
+// say beyond that is counted, not kept, and one line before the last says
+// how much was left out.
 #pragma once
 
 #include <cstddef>
@@ -35,14 +35,18 @@ struct ErrorStream {
   std::string cp932;                    // kept text, or the end of a line not yet handed on
   std::string utf8;                     // the same in UTF-8
   uint64_t line_bound = kBounds.message_lines;  // lines written before the rest is left out
+  uint64_t byte_bound = kBounds.message_bytes;  // bytes written (of the CP932 form, if formatted)
   uint64_t lines = 0;                   // lines written, each ended by a line break
+  uint64_t bytes = 0;                   // bytes written
+  bool written_open = false;            // what was written ends inside a line
+  bool full = false;                    // a message did not fit the byte bound: the rest is left out
   uint64_t omitted_breaks = 0;          // line breaks of the text left out
   bool omitted_open = false;            // the text left out ends inside a line
 };
 
-// True once the stream has written its bound of lines: later text is only
-// counted.
-inline bool omitting(const ErrorStream& err) { return err.lines >= err.line_bound; }
+// True once the stream has written its bound of lines or bytes: later text
+// is only counted.
+inline bool omitting(const ErrorStream& err) { return err.full || err.lines >= err.line_bound; }
 
 // Appends a formatted text in the stream's encodings (`utf8` is ignored
 // unless the stream formats UTF-8, `cp932` likewise), within the bound.

@@ -187,7 +187,9 @@ void report_text(ErrorStream& err, const char* text) {
 void report_final(ErrorStream& err, std::string_view cp932, std::string_view utf8) {
   if (const uint64_t left_out = omitted_lines(err); left_out > 0) {
     const int count = static_cast<int>(std::min<uint64_t>(left_out, INT_MAX));
-    const std::string notice = format_text("メッセージが多すぎるため、以降の %d 行を省略しました。\n", count);
+    // A line cut by the byte bound is ended first.
+    const std::string notice = std::string(err.written_open ? "\n" : "") +
+                               format_text("メッセージが多すぎるため、以降の %d 行を省略しました。\n", count);
     append_unbounded(err, notice, (err.encodings & kMessagesUtf8) != 0 ? cp932_to_utf8(notice) : "");
     err.omitted_breaks = 0;
     err.omitted_open = false;
