@@ -92,5 +92,45 @@ TEST(RenderPaths, ComputedPitchStretchesWriteWhatTheClockByClockStepsWrite) {
   }
 }
 
+// A pitch and a controller waveform together on every clock run a stretch
+// at a time; the direct portamento of no amount sends every clock through
+// the clock loop instead. Sawtooth, triangle and one-shot ramp for each,
+// steep and flat slopes, falling controller depths, an OPM track's scaling
+// and the controller's start.
+TEST(RenderPaths, PitchAndControllerStretchesWriteWhatTheClockByClockStepsWrite) {
+  struct Waves {
+    uint8_t pitch_wave;
+    int16_t pitch_depth, pitch_speed;
+    uint8_t ctrl_wave;
+    int8_t ctrl_depth;
+    int16_t ctrl_speed;
+    bool opm;
+  };
+  for (const Waves w : {Waves{2, 0x200, 8, 2, 64, 8, false}, Waves{0, 300, 5, 0, -20, 3, false},
+                        Waves{3, 40, 10, 2, 100, 16, false}, Waves{2, 6, 16, 3, -50, 7, true},
+                        Waves{0, 1, 30, 2, 1, 30, true}, Waves{7, 90, 2, 9, 30, 1, false}}) {
+    RenderHarness runs, clocks;
+    clocks.porta.porta_mode = 1;
+    for (RenderHarness* h : {&runs, &clocks}) {
+      h->enables |= kModPitch | kModCtrl;
+      h->s.render.opm_scaling = w.opm;
+      h->pm.pm_wave = w.pitch_wave;
+      h->pm.pm_depth = w.pitch_depth;
+      h->pm.pm_speed = w.pitch_speed;
+      h->pm.pm_start = 5;
+      h->cm.cm_mode = 1;
+      h->cm.cm_wave = w.ctrl_wave;
+      h->cm.cm_depth = w.ctrl_depth;
+      h->cm.cm_speed = w.ctrl_speed;
+      h->cm.cm_start = 9;
+      h->note(60, 96, 80);
+      h->chord({62, 65}, 40, 40);
+      h->note(64, 200, 190);
+    }
+    EXPECT_EQ(runs.lines(), clocks.lines()) << "pitch wave " << int{w.pitch_wave} << ", controller wave "
+                                            << int{w.ctrl_wave};
+  }
+}
+
 }  // namespace
 }  // namespace orvo::test

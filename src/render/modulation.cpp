@@ -236,6 +236,10 @@ void clock_loop(Span& sp, const ModulationSpan& span, LoopState ls) {
       } else {
         for (; k < event && (sp.pitch_wave || sp.ctrl_wave); ++k) {
           sp.k = k;
+          if (const int32_t to = dual_stretch(sp, static_cast<int32_t>(event), kClockRoom); to > k) {
+            k = to - 1;  // the loop steps on to the first clock not done
+            continue;
+          }
           if (tb.bytes.size() - tb.pos < kClockRoom) ensure_room(tb, kClockRoom);
           wave_clock(sp);
         }

@@ -127,6 +127,14 @@ inline bool is_computed_pitch_wave(const Span& sp) {
 // One clock of the controller modulation as a waveform.
 void ctrl_wave_clock(Span& sp);
 
+// From sp.k, once a note has sounded, with a pitch and a controller
+// waveform (sawtooth or triangle, or a one-shot ramp before it arrives) both
+// running and written on every clock: the clocks up to `end`, done as the
+// clock loop does them, the room checked for every `room` bytes they may
+// write. Returns the first clock not done: sp.k itself when sp.k is no such
+// clock (a start, a ramp's arrival, a waveform of another kind).
+int32_t dual_stretch(Span& sp, int32_t end, size_t room);
+
 // A span in which nothing runs but the note-ons, the fade (`fade` when one
 // steps) and a computed pitch waveform: only the clocks of a note-on or of
 // a fade carry are generated one by one; between them the waveform runs
