@@ -91,8 +91,10 @@ std::string convert_api_input(const uint8_t* data, size_t size) {
   } else if (midi != nullptr) {
     broken = test::check_smf(std::vector<uint8_t>(midi, midi + midi_size));
   }
-  if (broken.empty() && lines > kBounds.message_lines + 4) {
-    broken = std::to_string(lines) + " message lines";  // the bound, the notice and a fatal message of 3 lines
+  // The bound, the notice and the last message: three lines of its own at
+  // most, and the 255 bytes of a name it may show, line breaks and all.
+  if (broken.empty() && lines > kBounds.message_lines + 1 + 3 + 255) {
+    broken = std::to_string(lines) + " message lines";
   }
   // In UTF-8 a CP932 character takes at most half as much again.
   if (broken.empty() && messages.size() > kBounds.message_bytes * 3 / 2 + 4096) {

@@ -152,6 +152,12 @@ TEST_F(MddFile, NameLongerThanTheWorkingCopyIsRefused) {
   const ProcessExit e = refused(long_name);
   EXPECT_EQ(e.status, 1);
   EXPECT_EQ(e.message, sjis(long_name + ".MDD:MDDファイル名が長すぎます。\n"));
+
+  // Found by fuzzing the library: a name that runs for thousands of bytes
+  // (and lines) made the fatal message, which is always written, as long.
+  // It shows the first 255 bytes, never half a two-byte character.
+  const std::string huge = std::string(254, 'B') + "\x82\xA0" + std::string(5000, '\n');
+  EXPECT_EQ(refused(huge).message, sjis(std::string(254, 'B') + "...:MDDファイル名が長すぎます。\n"));
 }
 
 TEST(MddBuffer, MessageLargerThanTheFreeSpaceIsWrittenWhole) {

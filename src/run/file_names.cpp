@@ -10,6 +10,17 @@ std::string replace_extension(const std::string& name, const char* extension) {
   return name + extension;
 }
 
+std::string shown_beginning(const std::string& name, size_t limit) {
+  if (name.size() <= limit) return name;
+  size_t kept = 0;
+  while (kept < limit) {
+    const size_t step = is_sjis_lead(static_cast<unsigned char>(name[kept])) ? 2 : 1;
+    if (kept + step > limit) break;
+    kept += step;
+  }
+  return name.substr(0, kept) + "...";
+}
+
 std::string strip_directory(const std::string& name) {
   size_t cut = 0;
   for (size_t i = 0; i < name.size();) {

@@ -17,4 +17,9 @@ std::string replace_extension(const std::string& name, const char* extension);
 // over two-byte characters.
 std::string strip_directory(const std::string& name);
 
+// The name as a message shows it: whole when it has at most `limit` bytes,
+// else its first `limit` bytes or fewer (never half a two-byte character)
+// and "...".
+std::string shown_beginning(const std::string& name, size_t limit);
+
 }  // namespace orvo

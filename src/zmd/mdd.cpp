@@ -28,6 +28,9 @@ constexpr size_t kEventOverhead = 10;
 
 constexpr size_t kFirstMessageBytes = 256;
 
+// Bytes of a refused name a message shows at most.
+constexpr size_t kShownNameBytes = 255;
+
 // Gives back what the client handed out for an MDD file, also when the
 // conversion ends while the file is read.
 struct MddFileGuard {
@@ -99,7 +102,12 @@ int32_t clamp_total(int64_t total) {
 
 std::string mdd_file_name(const std::string& stored_name) {
   std::string name = replace_extension(stored_name, ".MDD");
-  if (name.size() >= kNameBytes) fatal_error(1, "%s:MDDファイル名が長すぎます。\n", name.c_str());
+  if (name.size() >= kNameBytes) {
+    // The name runs to the next 0 byte of the song, which a damaged song may
+    // put megabytes further: the message, always written whole, shows its
+    // beginning.
+    fatal_error(1, "%s:MDDファイル名が長すぎます。\n", shown_beginning(name, kShownNameBytes).c_str());
+  }
   return name;
 }
 
