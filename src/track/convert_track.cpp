@@ -79,8 +79,7 @@ void start_track(Track& t) {
 bool out_of_bounds(const Track& t) {
   const Bounds& b = t.s.bounds;
   return t.commands >= b.track_commands || t.st.absTime >= b.track_clock ||
-         t.tb.pos > b.chunk_bytes || t.tables.sync.items.size() >= b.records ||
-         t.tables.tempo.items.size() >= b.records || t.tables.mark.items.size() >= b.records;
+         t.tb.pos > b.chunk_bytes || t.records_full;
 }
 
 bool fade_out_ended(const FadeState& f) { return f.state == -1 && f.scale <= 0; }
@@ -141,6 +140,7 @@ void convert_track(Session& s, const ZmdImage& img, TrackBuffer& tb, size_t& chu
   t.st.absTime = in.start_offset;
   t.st.fade.delay = in.fade_delay;
   t.st.trackStart = offset;
+  t.records_full = record_tables_full(t);  // the tables last from one track to the next
   open_chunk(tb);
 
   if (channel_kind(t) == ChannelKind::Skipped) {

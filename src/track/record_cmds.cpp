@@ -9,6 +9,7 @@ void cmd_sync_wait(Track& t) {
   TrackState& st = t.st;
   append_record(t.tables.sync, SyncRecord{static_cast<int32_t>(t.tb.pos), st.absTime,
                                           t.in.track_index, st.pendingDelta, st.cmdCount});
+  t.records_full = record_tables_full(t);
   // The next event's delta counts from the wait; the pass adds the clocks
   // owed here when it knows when the track resumes.
   st.pendingDelta = 0;
@@ -19,12 +20,14 @@ void cmd_sync_signal(Track& t) {
   TrackState& st = t.st;
   append_record(t.tables.sync, SyncRecord{-t.in.track_index - 1, st.absTime, target, -1,
                                           st.cmdCount});
+  t.records_full = record_tables_full(t);
 }
 
 void append_mark(Track& t, uint8_t kind) {
   if (append_record(t.tables.mark, MarkRecord{t.st.absTime, t.in.track_index, 0, kind})) {
     marker(t, "##");
   }
+  t.records_full = record_tables_full(t);
 }
 
 void cmd_tempo(Track& t, uint8_t cmd) {
@@ -35,6 +38,7 @@ void cmd_tempo(Track& t, uint8_t cmd) {
   const int32_t value = (cmd == 0x93 || cmd == 0x95) ? -v : v;
   append_record(t.tables.tempo,
                 TempoRecord{value, t.st.absTime, kKinds[i], t.in.track_index, 0, t.st.cmdCount});
+  t.records_full = record_tables_full(t);
 }
 
 }  // namespace orvo

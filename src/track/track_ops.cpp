@@ -117,4 +117,10 @@ void release_all_keys(Track& t) {
   }
 }
 
+bool record_tables_full(const Track& t) {
+  const size_t bound = t.s.bounds.records;
+  return t.tables.sync.items.size() >= bound || t.tables.tempo.items.size() >= bound ||
+         t.tables.mark.items.size() >= bound;
+}
+
 }  // namespace orvo

@@ -54,4 +54,8 @@ void append_mark(Track& t, uint8_t kind);
 // Start of a new key list: `key` alone.
 void set_single_key(Track& t, uint8_t key);
 
+// True when one of the song's record tables holds the session's bound of
+// records; kept in records_full by every command that appends one.
+bool record_tables_full(const Track& t);
+
 }  // namespace orvo

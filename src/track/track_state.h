@@ -83,6 +83,7 @@ struct Track {
   int64_t commands = 0;        // commands interpreted (bounded)
   int32_t doTime = 0;          // absTime at the last [do]
   int32_t loopTime = 0;        // absTime when [loop] was first reached
+  bool records_full = false;   // 83, AF, 90..95, C0 marks: a record table holds the bound
 };
 
 }  // namespace orvo
