@@ -1,9 +1,14 @@
-// The library's benchmark: the typical song converted in a warm process
-// through the C API and through the engine entry the programs use, in turn,
-// round after round; the ratio of the two is the API's cost. With a path
-// argument, also writes the typical song there (for the Python benchmark).
-#include <chrono>
+// The library's benchmark: the typical song converted many times in a warm
+// process through the C API, and as many times in another through the
+// engine entry the programs use, round after round, each path in processes
+// of its own so that neither inherits the other's heap; the ratio of the
+// two is the API's cost. With a path argument, also writes the typical song
+// there (for the Python benchmark).
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -15,12 +20,9 @@
 
 namespace {
 
-constexpr int kRounds = 41;
-constexpr int kPerRound = 20;  // conversions timed together, so that a round lasts some milliseconds
-
-double now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+constexpr int kRounds = 15;
+constexpr int kPerRun = 300;  // conversions a run times
+constexpr int kWarmUp = 20;   // conversions whose cost (and the process's) is taken off
 
 // What the programs do with a song they have read: an image of its bytes,
 // the conversion, its messages.
@@ -51,41 +53,83 @@ size_t api_conversion(const std::vector<uint8_t>& zmd, const orvo_options* optio
   return bytes;
 }
 
+// The song's bytes from a file.
+std::vector<uint8_t> read_song(const char* name) {
+  std::vector<uint8_t> bytes;
+  if (std::FILE* f = std::fopen(name, "rb")) {
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const orvo::bench::Song song = orvo::bench::typical_song();
-  if (argc > 1) {
-    std::FILE* f = std::fopen(argv[1], "wb");
-    if (f == nullptr || std::fwrite(song.zmd.data(), 1, song.zmd.size(), f) != song.zmd.size()) return 1;
-    std::fclose(f);
-  }
   orvo::MusicOptions music;
   music.convert_fm = 1;  // the typical song is converted with -m
   orvo_options* options = orvo_options_new();
   orvo_options_set(options, "convert_fm", 1);
 
+  // A run of one path, as a process of its own that reads the song as a
+  // client would: its conversions, the warm-up's included.
+  if (argc == 4 && (std::string(argv[1]) == "engine" || std::string(argv[1]) == "api")) {
+    const bool api = std::string(argv[1]) == "api";
+    const std::vector<uint8_t> zmd = read_song(argv[2]);
+    const int count = std::atoi(argv[3]);
+    for (int i = 0; i < count; ++i) {
+      if (api) {
+        api_conversion(zmd, options);
+      } else {
+        engine_conversion(zmd, music);
+      }
+    }
+    orvo_options_free(options);
+    return 0;
+  }
+  // The song goes to the file named, else to a file of its own for the
+  // runs.
+  const orvo::bench::Song song = orvo::bench::typical_song();
+  const std::string song_file = argc > 1 ? argv[1] : "/tmp/orvo_api_bench_" + std::to_string(getpid()) + ".zmd";
+  {
+    std::FILE* f = std::fopen(song_file.c_str(), "wb");
+    if (f == nullptr || std::fwrite(song.zmd.data(), 1, song.zmd.size(), f) != song.zmd.size()) return 1;
+    std::fclose(f);
+  }
   if (engine_conversion(song.zmd, music) != api_conversion(song.zmd, options)) {
     std::printf("the C API and the engine wrote different sizes\n");
     return 1;
   }
+  orvo_options_free(options);
+
+  // Each path in processes of its own, in turn, so that neither inherits
+  // the other's heap: the CPU time of kPerRun conversions, less that of the
+  // warm-up alone, per conversion.
+  const std::string self = "/proc/self/exe";
+  char path[4096];
+  const ssize_t length = readlink(self.c_str(), path, sizeof path - 1);
+  if (length <= 0) return 1;
+  path[length] = '\0';
+  const auto per_conversion = [&](const char* which) {
+    const orvo::bench::ProcessRun full =
+        orvo::bench::run_process({path, which, song_file, std::to_string(kWarmUp + kPerRun)});
+    const orvo::bench::ProcessRun warm = orvo::bench::run_process({path, which, song_file, std::to_string(kWarmUp)});
+    return (full.cpu - warm.cpu) / kPerRun;
+  };
   std::vector<double> engine_times, api_times, ratios;
-  for (int round = 0; round < kRounds + 1; ++round) {
-    double t0 = now();
-    for (int i = 0; i < kPerRound; ++i) engine_conversion(song.zmd, music);
-    const double engine = (now() - t0) / kPerRound;
-    t0 = now();
-    for (int i = 0; i < kPerRound; ++i) api_conversion(song.zmd, options);
-    const double api = (now() - t0) / kPerRound;
-    if (round == 0) continue;  // warm-up
+  for (int round = 0; round < kRounds; ++round) {
+    const double engine = per_conversion("engine");
+    const double api = per_conversion("api");
     engine_times.push_back(engine);
     api_times.push_back(api);
-    ratios.push_back(api / engine);
+    if (engine > 0) ratios.push_back(api / engine);
   }
-  orvo_options_free(options);
+  if (argc <= 1) std::remove(song_file.c_str());
   using orvo::bench::median;
-  std::printf("\nthe library: the typical song (-m) in a warm process, median of %d rounds of %d conversions\n\n",
-              kRounds, kPerRound);
+  std::printf("\nthe library: the typical song (-m) converted %d times in a warm process of its own for each "
+              "path, CPU time per conversion, median of %d rounds\n\n", kPerRun, kRounds);
   std::printf("    engine entry (the programs' path)   %8.3f ms\n", median(engine_times) * 1e3);
   std::printf("    orvo_convert (the C API)            %8.3f ms\n\n", median(api_times) * 1e3);
   std::printf("    orvo_convert takes %.3f x the engine entry's time (target: at most 1.05)\n", median(ratios));
