@@ -24,6 +24,22 @@ std::string format_message(const char* format, std::va_list args) {
   return std::string(text.data(), static_cast<size_t>(length));
 }
 
+namespace {
+
+// The conversion that starts at text[i] (a '%'): flags, width and
+// precision, an optional l, then its letter, whose index is returned (npos
+// when the text ends first). The messages use %s, the character and integer
+// conversions and %%.
+size_t conversion_letter(std::string_view text, size_t i, bool& is_long) {
+  size_t j = i + 1;
+  while (j < text.size() && std::strchr("-+ #0123456789.", text[j]) != nullptr) ++j;
+  is_long = j < text.size() && text[j] == 'l';
+  if (is_long) ++j;
+  return j < text.size() ? j : std::string_view::npos;
+}
+
+}  // namespace
+
 std::string format_message_utf8(const char* format, std::va_list args) {
   const std::string text = cp932_to_utf8(to_cp932(format));
   std::string out;
@@ -32,13 +48,9 @@ std::string format_message_utf8(const char* format, std::va_list args) {
       out.push_back(text[i]);
       continue;
     }
-    // The conversions the messages use: %s, the character and integer
-    // conversions with flags, width and precision, with or without l, %%.
-    size_t j = i + 1;
-    while (j < text.size() && std::strchr("-+ #0123456789.", text[j]) != nullptr) ++j;
-    const bool is_long = j < text.size() && text[j] == 'l';
-    if (is_long) ++j;
-    if (j >= text.size()) break;
+    bool is_long = false;
+    const size_t j = conversion_letter(text, i, is_long);
+    if (j == std::string_view::npos) break;
     const std::string conversion = text.substr(i, j - i + 1);
     char number[64];
     switch (text[j]) {
@@ -84,8 +96,7 @@ std::string format_text(const char* format, ...) {
 namespace {
 
 // What a message would write, without formatting it: its line breaks and
-// whether anything follows the last one. Walks the same conversions as
-// format_message_utf8.
+// whether anything follows the last one.
 void count_unformatted(ErrorStream& err, const char* format, std::va_list args) {
   uint64_t breaks = 0;
   bool tail = false;
@@ -97,17 +108,16 @@ void count_unformatted(ErrorStream& err, const char* format, std::va_list args) 
       tail = true;
     }
   };
-  for (const char* p = format; *p != '\0'; ++p) {
-    if (*p != '%') {
-      add(*p);
+  const std::string_view text(format);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      add(text[i]);
       continue;
     }
-    const char* q = p + 1;
-    while (*q != '\0' && std::strchr("-+ #0123456789.", *q) != nullptr) ++q;
-    const bool is_long = *q == 'l';
-    if (is_long) ++q;
-    if (*q == '\0') break;
-    switch (*q) {
+    bool is_long = false;
+    const size_t j = conversion_letter(text, i, is_long);
+    if (j == std::string_view::npos) break;
+    switch (text[j]) {
       case 's':
         for (const char* a = va_arg(args, const char*); *a != '\0'; ++a) add(*a);
         break;
@@ -131,7 +141,7 @@ void count_unformatted(ErrorStream& err, const char* format, std::va_list args) 
         tail = true;
         break;
     }
-    p = q;
+    i = j;
   }
   count_omitted(err, breaks, tail);
 }
