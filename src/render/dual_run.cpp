@@ -5,6 +5,7 @@
 // the write position in locals. Anything else (a start, a one-shot ramp's
 // end, another kind of waveform) is the clock loop's.
 #include <algorithm>
+#include <cstring>
 
 #include "render/controllers.h"
 #include "render/slope.h"
@@ -26,6 +27,16 @@ constexpr size_t kDualClockBytes = 14;
 int computed_kind(uint8_t wave) {
   if (wave == 1 || (wave >= kFirstUserWaveform && wave <= kLastUserWaveform)) return -1;
   return wave == 0 || wave == 3 ? wave : 2;
+}
+
+// Writes the eight bytes of `v`, its lowest first, in one store where the
+// machine keeps the lowest byte first.
+inline void store_bytes8(uint8_t* out, uint64_t v) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  std::memcpy(out, &v, sizeof v);
+#else
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
+#endif
 }
 
 // One oscillator in locals: its value, the slope it follows and its turns.
@@ -124,23 +135,38 @@ int32_t dual_stretch(Span& sp, int32_t end, size_t room) {
       // The bend and the controller value, each unless it is the last sent.
       int b = std::clamp<int>(static_cast<int16_t>(fixed + static_cast<int16_t>(pitch.value)),
                               kBendMin, kBendMax);
-      if (b != last_bend) {
-        last_bend = static_cast<int16_t>(b);
-        if (opm_scaling) b = std::clamp(b * kOpmBendNumerator / kOpmBendDenominator, kBendMin, kBendMax);
-        out += write_vlq(out, pending);
-        out += put_status(running, out, bend_status);
-        *out++ = static_cast<uint8_t>((b + 8192) & 0x7F);
-        *out++ = static_cast<uint8_t>((b + 8192) >> 7);
-        pending = 0;
-      }
       const auto v = static_cast<uint8_t>(ctrl.value);
-      if (v != last_controller) {
+      if (b != last_bend && v != last_controller && pending < 0x80 && running.last != bend_status) {
+        // Most clocks: both change, one byte of delta, and each status
+        // follows the other: the eight bytes at once.
+        last_bend = static_cast<int16_t>(b);
         last_controller = v;
-        out += write_vlq(out, pending);
-        out += put_status(running, out, ctrl_status);
-        *out++ = ctrl_number;
-        *out++ = v;
+        if (opm_scaling) b = std::clamp(b * kOpmBendNumerator / kOpmBendDenominator, kBendMin, kBendMax);
+        store_bytes8(out, static_cast<uint64_t>(pending) | uint64_t{bend_status} << 8 |
+                              static_cast<uint64_t>((b + 8192) & 0x7F) << 16 |
+                              static_cast<uint64_t>((b + 8192) >> 7) << 24 | uint64_t{ctrl_status} << 40 |
+                              uint64_t{ctrl_number} << 48 | uint64_t{v} << 56);
+        out += 8;
+        running.last = ctrl_status;
         pending = 0;
+      } else {
+        if (b != last_bend) {
+          last_bend = static_cast<int16_t>(b);
+          if (opm_scaling) b = std::clamp(b * kOpmBendNumerator / kOpmBendDenominator, kBendMin, kBendMax);
+          out += write_vlq(out, pending);
+          out += put_status(running, out, bend_status);
+          *out++ = static_cast<uint8_t>((b + 8192) & 0x7F);
+          *out++ = static_cast<uint8_t>((b + 8192) >> 7);
+          pending = 0;
+        }
+        if (v != last_controller) {
+          last_controller = v;
+          out += write_vlq(out, pending);
+          out += put_status(running, out, ctrl_status);
+          *out++ = ctrl_number;
+          *out++ = v;
+          pending = 0;
+        }
       }
       if (pitch.osc >= pitch.turn) {
         pitch.acc = 0;
