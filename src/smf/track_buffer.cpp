@@ -12,13 +12,15 @@ namespace {
 constexpr int64_t kGrowthKB = 16;
 constexpr size_t kEndOfTrackBytes = 4 + 3;  // delta of up to 4 bytes, FF 2F 00
 
-// Memory a new buffer gets to grow into before it has to move. Pages that are
-// never written cost nothing, so a typical track never moves; kept below the
-// size the C library maps on its own, so that the buffers of a typical song
-// come from the heap without a system call each to map and unmap them. A
-// track that outgrows it is copied once into a mapping of its own, which the
-// C library then grows without copying.
-constexpr size_t kFirstMemory = 64 * 1024;
+// Memory a new buffer gets at least, whatever -t asks for: the first size
+// the growth rule counts. Kept small: a process converting song after song
+// (orvo-batch, the library's callers) gets the working memory of each from
+// the C library, and when a conversion hands back more than the C library
+// keeps, it returns the memory to the system and fetches it anew, page by
+// page, for the next song; on several threads each such return also stops
+// the other processors. A growing buffer doubles its memory, so copying it
+// costs no more than writing its bytes once more.
+constexpr size_t kFirstMemory = 16 * 1024;
 
 size_t kb_bytes(int64_t kb) { return static_cast<size_t>(kb) * 1024; }
 }  // namespace
