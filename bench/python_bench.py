@@ -31,7 +31,7 @@ import orvo
 ROUNDS = 9         # rounds of the three ways to convert, in turn
 RUNS = 400         # conversions timed per round, after a tenth more to warm up
 SONGS = 200
-THREAD_ROUNDS = 15
+THREAD_ROUNDS = 41
 TOP_PAD = 1 << 20
 
 

@@ -105,6 +105,18 @@ def _path_bytes(name, what):
                         % (what, type(name).__name__)) from None
 
 
+# The command line's defaults, shared by every conversion that sets nothing:
+# conversions only read their options.
+_DEFAULTS = _orvo.Options(None, {})
+
+
+def _settings(switches, options):
+    """The checked options of a conversion."""
+    if switches is None and not options:
+        return _DEFAULTS
+    return _orvo.Options(switches, options)
+
+
 def _finish(answer):
     """The Result of the extension's answer, or its ConversionError."""
     status, midi, messages, error = answer
@@ -149,7 +161,7 @@ def convert(data, *, name=None, signature=None, mdd=None, switches=None, **optio
     Raises ValueError for a bad switch, key or value (before converting),
     and ConversionError when the conversion fails.
     """
-    settings = _orvo.Options(switches, options)
+    settings = _settings(switches, options)
     return _finish(_orvo.convert(data, settings, _path_bytes(name, "name"), signature, None,
                                  False, _mdd_finder(mdd)))
 
@@ -185,7 +197,7 @@ def convert_file(source, dest=None, *, switches=None, **options):
     would fail: a source that is not found (1) or not read completely (4),
     the conversion's own failures, a destination that cannot be written (1).
     """
-    settings = _orvo.Options(switches, options)
+    settings = _settings(switches, options)
     try:
         song = _files.Song(_path_bytes(source, "source"), _path_bytes(dest, "dest"))
     except _files.Failure as failure:
