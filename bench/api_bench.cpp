@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
               median(api_times) * 1e3);
   std::printf("    orvo_convert takes %.3f x the engine entry's time with the file in one block, as the "
               "result holds it (target: at most 1.05)\n", median(block_ratios));
-  std::printf("                       %.3f x the engine entry's time with the file in pieces: what holding "
-              "the file in memory costs besides\n", median(ratios));
+  std::printf("                       %.3f x the engine entry's time with the file in pieces: the API's cost "
+              "and that of holding the file in one block together\n", median(ratios));
   return 0;
 }
