@@ -146,6 +146,12 @@ void count_unformatted(ErrorStream& err, const char* format, std::va_list args) 
   count_omitted(err, breaks, tail);
 }
 
+// Keeps a message held in CP932, read back into UTF-8 when the stream keeps
+// that too.
+void append_cp932_message(ErrorStream& err, const std::string& cp932) {
+  append_message(err, cp932, (err.encodings & kMessagesUtf8) != 0 ? cp932_to_utf8(cp932) : "");
+}
+
 }  // namespace
 
 void report(ErrorStream& err, const char* format, ...) {
@@ -179,7 +185,7 @@ void report_song_text(ErrorStream& err, const char* format, ...) {
   }
   const std::string cp932 = format_message(format, args);
   va_end(args);
-  append_message(err, cp932, (err.encodings & kMessagesUtf8) != 0 ? cp932_to_utf8(cp932) : "");
+  append_cp932_message(err, cp932);
 }
 
 void report_text(ErrorStream& err, const char* text) {
@@ -191,7 +197,7 @@ void report_text(ErrorStream& err, const char* text) {
     return;
   }
   const std::string cp932 = to_cp932(text);
-  append_message(err, cp932, (err.encodings & kMessagesUtf8) != 0 ? cp932_to_utf8(cp932) : "");
+  append_cp932_message(err, cp932);
 }
 
 void report_final(ErrorStream& err, std::string_view cp932, std::string_view utf8) {
