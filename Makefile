@@ -43,7 +43,7 @@ python: release
 
 bench:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DORVO_BENCH=ON -DORVO_PYTHON=ON
-	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default orvo_api_bench $(PYTHON_TARGETS)
+	cmake --build $(BUILD) -j $(JOBS) --target orvo orvo-batch orvo_bench orvo_batch_bench orvo_naive_encoder orvo_empty_program orvo_empty_program_default orvo_api_bench orvo_capi_threads $(PYTHON_TARGETS)
 	./$(BUILD)/orvo_bench
 	./$(BUILD)/orvo_batch_bench
 	./$(BUILD)/orvo_api_bench
