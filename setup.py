@@ -21,6 +21,7 @@ setup(
         Pybind11Extension(
             "orvo._orvo",
             ["python/module.cpp", "src/api/orvo.cpp", *ENGINE],
+            depends=["python/lock_handoff.h"],
             include_dirs=["include", "src"],
             cxx_std=20,
             extra_compile_args=OPTIMISE,

@@ -1,8 +1,8 @@
 // orvo._orvo: the C API's conversion for the Python package orvo. The
 // package (python/orvo/__init__.py) turns keyword arguments, mappings and
 // files into what this module takes; this module holds the Python objects
-// the conversion reads, lets go of the interpreter while it runs, and turns
-// its result into Python objects.
+// the conversion reads, lets go of the interpreter while it runs (and takes
+// it back as lock_handoff.h says), and turns its result into Python objects.
 #include <pybind11/pybind11.h>
 
 #include <memory>
@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "lock_handoff.h"
 #include "orvo/orvo.h"
 
 namespace py = pybind11;
@@ -184,10 +185,13 @@ py::tuple convert(const py::object& data, const Options& options, const py::obje
 
   orvo_result* raw = nullptr;
   int status = 0;
+  lock_handoff::letting_go();
   {
     py::gil_scoped_release unlocked;
     status = orvo_convert(&input, options.get(), &companions, &raw);
+    lock_handoff::wait_for_holder();
   }
+  lock_handoff::taken();
   const std::unique_ptr<orvo_result, FreeResult> result(raw);
   if (resolver.error) throw *resolver.error;
   if (status == ORVO_ERROR_ARGUMENT) throw py::value_error(orvo_status_string(status));

@@ -30,6 +30,33 @@ def test_other_threads_run_while_a_song_converts(songs):
     assert sum(start < stamp < end for stamp in stamps) >= 10
 
 
+def test_a_thread_that_stops_converting_holds_up_no_other(songs):
+    # A thread whose conversion ends spins while another converting thread
+    # has just taken the interpreter's lock back. This thread takes it back
+    # last while the worker's long song converts, then never converts
+    # again: the worker's spin must end at its bound, not wait for a
+    # conversion that never comes.
+    data = songs["gen003.zmd"][0]
+    start = time.perf_counter()
+    orvo.convert(data, loop_count=10000)
+    alone = time.perf_counter() - start
+    took = []
+
+    def convert():
+        begin = time.perf_counter()
+        orvo.convert(data, loop_count=10000)
+        took.append(time.perf_counter() - begin)
+
+    worker = threading.Thread(target=convert)
+    worker.start()
+    begin = time.perf_counter()
+    while time.perf_counter() - begin < alone / 3:
+        orvo.convert(data)
+    worker.join(timeout=30)
+    assert not worker.is_alive()
+    assert took[0] < alone * 3 + 1
+
+
 def test_threads_converting_at_once_give_the_bytes_of_one_after_another(songs):
     names = sorted(songs)
     mdd = {"SYSEX.MDD": MDD_FILE}
